@@ -63,6 +63,7 @@ public:
     int m_bHasAudio = 0;
     double m_dDuration = 0.0;        // seconds, set by the probe
     AppSettings m_settings;          // snapshot taken when the job starts
+    int m_nError = 0;                // code of the last fatal error reported (0: none)
 
 protected:
     virtual void OnLogAppended(const std::string& text) = 0;

@@ -239,6 +239,7 @@ const char* const kInfoFormat = "%dx%d    %.2f fps     %.2f s";
 const Text kErrorTitle = {"Error", "Erreur", "Errore", "Error"};
 
 const ErrorText kError01 = {
+    1,
     {"* Error 01 : This file seems not to be a valid video file : No video stream detected\r\n",
      "* Erreur 01 : Ce fichier ne semble pas être un fichier vidéo valide\r\n",
      "* Errore 01 : Questo file non sembra essere un file video valido : Nessun flusso video rilevato\r\n",
@@ -248,6 +249,7 @@ const ErrorText kError01 = {
      "Errore 01 : Questo file non sembra essere un file video valido...",
      "Error 01 : Este archivo no parece ser un archivo de vídeo válido..."}};
 const ErrorText kError02 = {
+    2,
     {"* Error  02 : Cannot open temp MJPG file... Fatal error\r\n",
      "* Erreur  02 : Impossible d'ouvrir le fichier MJPG temporaire... Erreur fatale\r\n",
      "* Errore  02 : Impossibile aprire il file MJPG temporaneo... Errore fatale\r\n",
@@ -257,6 +259,7 @@ const ErrorText kError02 = {
      "Errore 02 : Impossibile aprire il file MJPG temporaneo...",
      "Error 02 : No se puede abrir el archivo MJPG temporal..."}};
 const ErrorText kError03Step1 = {
+    3,
     {"* Error 03 : cannot read temp MJPEG file... Error fatal.\r\n",
      "* Erreur 03 : impossible de lire le fichier MJPEG temporaire... Erreur fatale.\r\n",
      "* Errore 03 : impossibile leggere il file MJPEG temporaneo... Errore fatale.\r\n",
@@ -266,12 +269,14 @@ const ErrorText kError03Step1 = {
      "Errore 03 : Impossibile leggere il file MJPG temporaneo...",
      "Error 03 : No se puede leer el archivo MJPG temporal..."}};
 const ErrorText kError03Step1b = {
+    3,
     {"* Error 03 : cannot read temp MJPEG file... Fatal error.\r\n",
      "* Erreur 03 : impossible de lire le fichier MJPEG temporaire... Erreur fatale.\r\n",
      "* Errore 03 : impossibile leggere il file MJPEG temporaneo... Errore fatale.\r\n",
      "* Error 03 : no se puede leer el archivo MJPEG temporal... Error fatal.\r\n"},
     kError03Step1.box};
 const ErrorText kError04 = {
+    4,
     {"* Error 04 : cannot open file... Fatal error.\r\n",
      "* Erreur 04 : impossible d'ouvrir le fichier... Erreur fatale.\r\n",
      "* Errore 04 : impossibile aprire il file... Errore fatale.\r\n",
@@ -281,6 +286,7 @@ const ErrorText kError04 = {
      "Errore 04 : Impossibile aprire il file di uscita...",
      "Error 04 : No se puede abrir el archivo de salida..."}};
 const ErrorText kError05 = {
+    5,
     {"* Error 05 : Cannot open input file... Please check that file is still here. Fatal Error\r\n",
      "* Erreur 05 : Impossible d'ouvrir le fichier d'entrée... Vérifiez que le fichier est toujours là. Erreur fatale\r\n",
      "* Errore 05 : Impossibile aprire il file di ingresso... Verificare che il file sia ancora presente. Errore fatale\r\n",
@@ -290,6 +296,7 @@ const ErrorText kError05 = {
      "Errore 05 : Impossibile aprire il file di ingresso...\nVerificare che il file sia ancora presente",
      "Error 05 : No se puede abrir el archivo de entrada...\nCompruebe que el archivo sigue ahí"}};
 const ErrorText kError07 = {
+    7,
     {"* Error 07 : Fatal error while reversing video in Fast mode. Please try Slow mode\r\n",
      "* Erreur 07 : Erreur fatale pendant le retournement de la vidéo en mode rapide. Essayez le mode lent\r\n",
      "* Errore 07 : Errore fatale durante il rovesciamento del video in modalità veloce. Provare la modalità lenta\r\n",
@@ -299,6 +306,7 @@ const ErrorText kError07 = {
      "Errore 07 : Errore fatale durante il rovesciamento del video in modalità veloce. Provare la modalità lenta",
      "Error 07 : Error fatal al invertir el vídeo en modo rápido. Pruebe el modo lento"}};
 const ErrorText kError08 = {
+    8,
     {"* Error 08 : Fatal error while muxing video and sound tracks in Fast mode. Please try Slow mode\r\n",
      "* Erreur 08 : Erreur fatale pendant l'assemblage de la vidéo et du son en mode rapide. Essayez le mode lent\r\n",
      "* Errore : Errore fatale durante l'unione di video e suono in modalità veloce. Provare la modalità lenta\r\n",
@@ -308,6 +316,7 @@ const ErrorText kError08 = {
      "Errore : Errore fatale durante l'unione di video e suono in modalità veloce. Provare la modalità lenta",
      "Error 08 : Error fatal al unir vídeo y sonido en modo rápido. Pruebe el modo lento"}};
 const ErrorText kError09 = {
+    9,
     {"* Error 09 : Fatal error while muxing video and sound tracks\r\n",
      "* Erreur 09 : Erreur fatale pendant l'assemblage de la vidéo et du son\r\n",
      "* Errore 09 : Errore fatale durante l'unione di video e suono\r\n",
@@ -317,6 +326,7 @@ const ErrorText kError09 = {
      "Errore 09 : Errore fatale durante l'unione di video e suono",
      "Error 09 : Error fatal al unir vídeo y sonido"}};
 const ErrorText kError10Same = {
+    10,
     {"* Error 10 : Fatal error while encoding. Please try a fixed output format\r\n",
      "* Erreur 10 : Erreur fatale pendant l'encodage. Essayez un format de sortie fixe\r\n",
      "* Errore 10 : Errore fatale durante la codifica. Provare un formato di uscita fisso\r\n",
@@ -326,6 +336,7 @@ const ErrorText kError10Same = {
      "Errore 10 : Errore fatale durante la codifica. Provare un formato di uscita fisso come mp4, wmv o mjpeg",
      "Error 10 : Error fatal al codificar. Pruebe un formato de salida fijo como mp4 o mjpeg"}};
 const ErrorText kError10Wmv = {
+    10,
     {"* Error 10 : Fatal error while encoding in WMV\r\n",
      "* Erreur 10 : Erreur fatale pendant l'encodage en WMV\r\n",
      "* Errore 10 : Errore fatale durante la codifica in WMV\r\n",
@@ -335,6 +346,7 @@ const ErrorText kError10Wmv = {
      "Errore 10 : Errore fatale durante la codifica in WMV",
      "Error 10 : Error fatal al codificar en WMV"}};
 const ErrorText kError11 = {
+    11,
     {"* Error 11 : Fatal error while encoding in MP4\r\n",
      "* Erreur 11 : Erreur fatale pendant l'encodage en MP4\r\n",
      "* Errore 11 : Errore fatale durante la codifica in MP4\r\n",
@@ -344,6 +356,7 @@ const ErrorText kError11 = {
      "Errore 11 : Errore fatale durante la codifica in MP4",
      "Error 11 : Error fatal al codificar en MP4"}};
 const ErrorText kError20409 = {
+    12,
     {"* Error 2.04.09 : Fatal error while copying output file\r\n",
      "* Erreur 2.04.09 : Erreur fatale pendant la copie du fichier final\r\n",
      "* Errore 2.04.09 : Errore fatale durante la copia del file finale\r\n",

@@ -63,6 +63,7 @@ extern const char* const kInfoFormat;   // "%dx%d    %.2f fps     %.2f s"
 
 // Fatal errors: the log line and the message box text.
 struct ErrorText {
+    int code;  // 1..11 for errors 01..11, 12 for error 2.04.09
     Text log;
     Text box;
 };

@@ -8,11 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+static std::string TempRoot();
+
 std::string PrivateTempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string root = (base && *base) ? base : "/tmp";
-    if (root.back() != '/') root += '/';
-    const std::string folder = root + "ambrelo-" + std::to_string(::getuid());
+    const std::string folder = TempRoot() + "ambrelo-" + std::to_string(::getuid());
 
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return "";
     struct stat st {};
@@ -22,10 +21,21 @@ std::string PrivateTempFolder() {
     return folder + "/";
 }
 
+static std::string TempRoot() {
+    const char* base = std::getenv("TMPDIR");
+    std::string root = (base && *base) ? base : "/tmp";
+    if (root.back() != '/') root += '/';
+    return root;
+}
+
 TempFileSet MakeTempFileSet() {
     TempFileSet t;
     t.folder = PrivateTempFolder();
-    if (t.folder.empty()) return t;
+    if (t.folder.empty()) {
+        std::string tmpl = TempRoot() + "ambrelo-XXXXXX";
+        if (!::mkdtemp(tmpl.data())) return t;
+        t.folder = tmpl + "/";
+    }
     t.mjpeg = t.folder + "tmpAMB2.avi";
     t.preview = t.folder + "tmpAMB2Img.bmp";
     t.reversed = t.folder + "tmpAMB2Rev.avi";

@@ -24,5 +24,7 @@ struct TempFileSet {
 // "") a folder that is not a real directory owned by this user with mode 0700.
 std::string PrivateTempFolder();
 
-// The file set in PrivateTempFolder(); every path is empty when the folder is unusable.
+// The file set in PrivateTempFolder(). When that folder is refused, a fresh
+// folder made with mkdtemp (mode 0700) serves instead; every path is empty
+// only when no folder at all can be made.
 TempFileSet MakeTempFileSet();

@@ -72,9 +72,15 @@ TEST(TempFiles, PrivateFolderIsOwnedAndClosedToOthers) {
     EXPECT_TRUE(t.Contains(t.audioRev));
     EXPECT_FALSE(t.Contains(dir.File("tmpAMB2.avi")));
 
-    // A folder another process opened up (or a planted link) is refused.
+    // A folder another process opened up (or a planted link) is refused, and a
+    // fresh private folder serves instead.
     chmod(t.folder.c_str(), 0755);
-    EXPECT_TRUE(MakeTempFileSet().folder.empty());
+    EXPECT_TRUE(PrivateTempFolder().empty());
+    const TempFileSet other = MakeTempFileSet();
+    ASSERT_FALSE(other.folder.empty());
+    EXPECT_NE(other.folder, t.folder);
+    ASSERT_EQ(lstat(other.folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
     chmod(t.folder.c_str(), 0700);
     unsetenv("TMPDIR");
 }
