@@ -1,0 +1,79 @@
+#include "engine/capture.h"
+
+#include <cmath>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "engine/numeric.h"
+
+namespace {
+
+// OpenCV reports failures of its backends either by a false result or by a
+// cv::Exception; both become false here.
+bool TryOpen(cv::VideoCapture& cap, const std::string& path, int api) {
+    try {
+        if (cap.open(path, api)) return true;
+    } catch (const cv::Exception&) {
+    }
+    cap.release();
+    return false;
+}
+
+}  // namespace
+
+bool OpenCapture(cv::VideoCapture& cap, const std::string& path) {
+    return TryOpen(cap, path, cv::CAP_FFMPEG);
+}
+
+bool OpenMjpegCapture(cv::VideoCapture& cap, const std::string& path) {
+    return TryOpen(cap, path, cv::CAP_OPENCV_MJPEG) || TryOpen(cap, path, cv::CAP_FFMPEG);
+}
+
+SourceInfo ReadSourceInfo(cv::VideoCapture& cap) {
+    SourceInfo info;
+    info.width = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_WIDTH));
+    info.height = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_HEIGHT));
+    info.fps = cap.get(cv::CAP_PROP_FPS);
+    info.frameCount = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_COUNT));
+    return info;
+}
+
+int ReadFourcc(cv::VideoCapture& cap) {
+    return ToIntOrZero(cap.get(cv::CAP_PROP_FOURCC));
+}
+
+bool OpenMjpegWriter(cv::VideoWriter& writer, const std::string& path, double fps, int width,
+                     int height) {
+    if (!std::isfinite(fps) || fps <= 0 || width <= 0 || height <= 0) return false;
+    try {
+        const int fourcc = cv::VideoWriter::fourcc('M', 'J', 'P', 'G');
+        if (writer.open(path, cv::CAP_FFMPEG, fourcc, fps, cv::Size(width, height), true)) return true;
+    } catch (const cv::Exception&) {
+    }
+    writer.release();
+    return false;
+}
+
+bool ReadFrame(cv::VideoCapture& cap, cv::Mat& frame) {
+    try {
+        return cap.read(frame) && !frame.empty();
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
+bool ReadFrameAt(cv::VideoCapture& cap, int index, cv::Mat& frame) {
+    try {
+        cap.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(index));
+        return cap.read(frame) && !frame.empty();
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
+void SaveFramePicture(const cv::Mat& frame, const std::string& path) {
+    try {
+        cv::imwrite(path, frame);
+    } catch (const cv::Exception&) {
+    }
+}

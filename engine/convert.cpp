@@ -1,0 +1,113 @@
+#include "engine/convert.h"
+
+#include "engine/fatal_error.h"
+#include "engine/job_texts.h"
+#include "engine/numeric.h"
+
+namespace {
+
+// What differs between Step 1 and Step 1b.
+struct Pass {
+    const Text& stepLabel;
+    int failureLimit;       // consecutive failed reads that end the loop
+    const Text& warning;    // logged when the limit is reached
+};
+
+const Pass kPassStep1 = {jobtext::kStep1, 5, jobtext::kWarnFiveErrors};
+const Pass kPassStep1b = {jobtext::kStep1b, 6, jobtext::kWarnSixErrors};
+
+// Decodes up to `frames` frames from cap and writes them into a new Motion-JPEG
+// file at `target`, then releases the writer and the capture. False when the
+// writer cannot be created (nothing read, capture left open).
+bool ConvertFrames(JobContext& ctx, cv::VideoCapture& cap, const std::string& target, double fps,
+                   int width, int height, int frames, const std::string& previewPath,
+                   const Pass& pass) {
+    const int lang = ctx.Language();
+    cv::VideoWriter writer;
+    if (!OpenMjpegWriter(writer, target, fps, width, height)) return false;
+
+    ctx.SetProgressPos(0);
+    ctx.SetProgressRange(frames);
+    ctx.SetStepText(pass.stepLabel.Pick(lang));
+
+    cv::Mat frame;
+    int failures = 0;
+    for (int i = 0; i < frames && !ctx.Cancelled(); ++i) {
+        if (ReadFrame(cap, frame)) {
+            failures = 0;
+            if ((i & 15) == 0) {
+                SaveFramePicture(frame, previewPath);
+                ctx.LoadFromFile(previewPath);
+            }
+            writer.write(frame);
+        } else if (++failures >= pass.failureLimit) {
+            ctx.AppendLog(pass.warning.Pick(lang));
+            break;
+        }
+        ctx.SetProgressPos(i);
+    }
+
+    writer.release();
+    cap.release();
+    return true;
+}
+
+// Opens the finished intermediate file and describes it; reports error 03
+// (with the given log variant) when it cannot be opened.
+bool OpenIntermediate(JobContext& ctx, cv::VideoCapture& cap, const std::string& mjpegPath,
+                      const jobtext::ErrorText& error03, SourceInfo& out) {
+    if (!OpenMjpegCapture(cap, mjpegPath)) {
+        ReportFatalError(ctx, error03);
+        return false;
+    }
+    out = ReadSourceInfo(cap);
+    return true;
+}
+
+}  // namespace
+
+bool NeedsStep1b(int n0, int n1) {
+    const long long threshold = (3LL * n0) / 4;
+    return n1 < threshold && n1 != 0 && n0 != 0;
+}
+
+bool ConvertToMjpeg(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& input,
+                    const std::string& inputPath, const std::string& mjpegPath,
+                    const std::string& previewPath, std::string& sourcePath, SourceInfo& out) {
+    const int lang = ctx.Language();
+
+    // Step 1: every frame of the input at its own rate and size.
+    ctx.AppendLog(jobtext::kNotMjpeg.Pick(lang) + mjpegPath + "\r\n");
+    sourcePath = mjpegPath;
+    if (!ConvertFrames(ctx, cap, mjpegPath, input.fps, input.width, input.height,
+                       input.frameCount, previewPath, kPassStep1)) {
+        cap.release();
+        ReportFatalError(ctx, jobtext::kError02);
+        return false;
+    }
+    if (!OpenIntermediate(ctx, cap, mjpegPath, jobtext::kError03Step1, out)) return false;
+
+    // A cancelled conversion keeps what it wrote; the job ends on its cancel path.
+    if (ctx.Cancelled()) return true;
+    const int n0 = input.frameCount;
+    const int n1 = out.frameCount;
+    if (!NeedsStep1b(n0, n1)) return true;
+
+    // Step 1b: the input again, only as many frames as Step 1 obtained, at a
+    // rate scaled so that the video keeps its duration.
+    const double r1 = static_cast<double>(n1) * input.fps / n0;
+    ctx.AppendLog(Format(jobtext::kSpecialCondition.Pick(lang), r1));
+    cap.release();
+    if (!OpenCapture(cap, inputPath)) {
+        ReportFatalError(ctx, jobtext::kError05);
+        return false;
+    }
+    const int width = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_WIDTH));
+    const int height = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_HEIGHT));
+    if (!ConvertFrames(ctx, cap, mjpegPath, r1, width, height, n1, previewPath, kPassStep1b)) {
+        cap.release();
+        ReportFatalError(ctx, jobtext::kError02);
+        return false;
+    }
+    return OpenIntermediate(ctx, cap, mjpegPath, jobtext::kError03Step1b, out);
+}
