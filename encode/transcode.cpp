@@ -1,0 +1,302 @@
+#include "encode/transcode.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include <climits>
+#include <cmath>
+
+#include "encode/encode_texts.h"
+#include "encode/final_encoder.h"
+#include "encode/output_profile.h"
+
+namespace enc {
+
+namespace {
+
+bool IsFullRange(AVPixelFormat f, AVColorRange range) {
+    return f == AV_PIX_FMT_YUVJ420P || f == AV_PIX_FMT_YUVJ422P || f == AV_PIX_FMT_YUVJ444P ||
+           f == AV_PIX_FMT_YUVJ440P || f == AV_PIX_FMT_YUVJ411P || range == AVCOL_RANGE_JPEG;
+}
+
+// Writes one encoded packet into the output; remembers the first failure.
+void WritePacket(FinalEncoder& fe, AVPacket* pkt, const AVCodecContext* c, const AVStream* st) {
+    if (c->codec_type == AVMEDIA_TYPE_VIDEO && pkt->duration == 0) pkt->duration = 1;
+    av_packet_rescale_ts(pkt, c->time_base, st->time_base);
+    pkt->stream_index = st->index;
+    const int rc = av_interleaved_write_frame(fe.output.get(), pkt);
+    if (rc < 0 && fe.writeError == 0) fe.writeError = rc;
+}
+
+// Hands one frame to an encoder (nullptr: drain it) and writes every packet
+// that comes out. Returns the encoder's result.
+int EncodeAndWrite(FinalEncoder& fe, AVCodecContext* c, const AVStream* st, const AVFrame* frame) {
+    int rc = avcodec_send_frame(c, frame);
+    if (rc < 0) return rc;
+    AVPacket* pkt = fe.outPacket.get();
+    for (;;) {
+        rc = avcodec_receive_packet(c, pkt);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return 0;
+        if (rc < 0) return rc;
+        WritePacket(fe, pkt, c, st);
+        av_packet_unref(pkt);
+    }
+}
+
+// Converts a decoded picture into the encoder's pixel format, size and range
+// (the Motion-JPEG pictures are full range; most encoders take limited range).
+// Returns the converted picture, or nullptr on failure.
+AVFrame* ConvertPicture(FinalEncoder& fe, const AVFrame* in) {
+    const AVCodecContext* c = fe.videoEncoderContext.get();
+    const int srcFull = IsFullRange(static_cast<AVPixelFormat>(in->format), in->color_range) ? 1 : 0;
+    const int dstFull = IsFullRange(c->pix_fmt, c->color_range) ? 1 : 0;
+    if (!fe.scaler || fe.scalerFormat != in->format || fe.scalerWidth != in->width ||
+        fe.scalerHeight != in->height || fe.scalerFullRange != srcFull) {
+        fe.scaler.reset(sws_alloc_context());
+        SwsContext* s = fe.scaler.get();
+        if (!s) return nullptr;
+        av_opt_set_int(s, "srcw", in->width, 0);
+        av_opt_set_int(s, "srch", in->height, 0);
+        av_opt_set_pixel_fmt(s, "src_format", static_cast<AVPixelFormat>(in->format), 0);
+        av_opt_set_int(s, "src_range", srcFull, 0);
+        av_opt_set_int(s, "dstw", c->width, 0);
+        av_opt_set_int(s, "dsth", c->height, 0);
+        av_opt_set_pixel_fmt(s, "dst_format", c->pix_fmt, 0);
+        av_opt_set_int(s, "dst_range", dstFull, 0);
+        av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
+        if (sws_init_context(s, nullptr, nullptr) < 0) {
+            fe.scaler.reset();
+            return nullptr;
+        }
+        fe.scalerFormat = in->format;
+        fe.scalerWidth = in->width;
+        fe.scalerHeight = in->height;
+        fe.scalerFullRange = srcFull;
+    }
+
+    // A fresh buffer when the encoder still holds the previous picture.
+    AVFrame* out = fe.convertedFrame.get();
+    if (!out->buf[0]) {
+        out->format = c->pix_fmt;
+        out->width = c->width;
+        out->height = c->height;
+        if (av_frame_get_buffer(out, 0) < 0) return nullptr;
+    } else if (av_frame_make_writable(out) < 0) {
+        return nullptr;
+    }
+    if (sws_scale(fe.scaler.get(), in->data, in->linesize, 0, in->height, out->data, out->linesize) <= 0)
+        return nullptr;
+    out->color_range = dstFull ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    out->sample_aspect_ratio = in->sample_aspect_ratio;
+    return out;
+}
+
+// One decoded picture: preview every 16th, count it, encode it with the
+// timestamp of its rank.
+void EncodePicture(FinalEncoder& fe, JobContext* ctx, const AVPacket* pkt) {
+    AVFrame* in = fe.videoFrame.get();
+    if (ctx && (fe.videoFrameCount & 15) == 0 && pkt && pkt->data && pkt->size > 0)
+        ctx->LoadFromMemory(pkt->data, static_cast<std::size_t>(pkt->size));
+    ++fe.videoFrameCount;
+    fe.videoSeconds += av_q2d(fe.frameDuration);
+
+    AVCodecContext* c = fe.videoEncoderContext.get();
+    AVFrame* picture = in;
+    if (in->format != c->pix_fmt || in->width != c->width || in->height != c->height ||
+        IsFullRange(static_cast<AVPixelFormat>(in->format), in->color_range) !=
+            IsFullRange(c->pix_fmt, c->color_range))
+        picture = ConvertPicture(fe, in);
+    if (picture) {
+        picture->pict_type = AV_PICTURE_TYPE_NONE;
+        picture->pts = fe.videoFrameCount - 1;
+        EncodeAndWrite(fe, c, fe.outVideo, picture);
+    }
+    av_frame_unref(in);
+}
+
+// Decodes one packet of the video source (nullptr: drain the decoder) and
+// encodes the pictures it gives.
+void DecodeVideoPacket(FinalEncoder& fe, JobContext* ctx, const AVPacket* pkt) {
+    if (pkt && pkt->stream_index != fe.videoSource.videoIndex) return;
+    AVCodecContext* dec = fe.videoSource.videoDecoder.get();
+    if (avcodec_send_packet(dec, pkt) < 0) return;
+    while (avcodec_receive_frame(dec, fe.videoFrame.get()) >= 0) EncodePicture(fe, ctx, pkt);
+}
+
+// Hands samples in the encoder's format to the encoder, stamped with the
+// number of samples before them.
+void EncodeSamples(FinalEncoder& fe, AVFrame* samples) {
+    samples->pts = fe.audioSampleCount;
+    fe.audioSampleCount += samples->nb_samples;
+    EncodeAndWrite(fe, fe.audioEncoderContext.get(), fe.outAudio, samples);
+}
+
+// A new frame of `count` samples laid out for the audio encoder.
+bool AllocSamples(FinalEncoder& fe, AVFrame* f, int count) {
+    const AVCodecContext* c = fe.audioEncoderContext.get();
+    av_frame_unref(f);
+    f->format = c->sample_fmt;
+    f->sample_rate = c->sample_rate;
+    f->nb_samples = count;
+    if (av_channel_layout_copy(&f->ch_layout, &c->ch_layout) < 0) return false;
+    return av_frame_get_buffer(f, 0) >= 0;
+}
+
+// Takes `count` samples from the re-framing buffer and encodes them.
+void EncodeFromFifo(FinalEncoder& fe, int count) {
+    AVFrame* out = fe.audioOutputFrame.get();
+    if (!AllocSamples(fe, out, count)) return;
+    const int got = av_audio_fifo_read(fe.fifo.get(), reinterpret_cast<void**>(out->data), count);
+    if (got <= 0) return;
+    out->nb_samples = got;
+    EncodeSamples(fe, out);
+}
+
+// One decoded frame of sound: convert its sample format when needed, then
+// encode it as it is or through the re-framing buffer.
+void HandleSamples(FinalEncoder& fe, AVFrame* decoded) {
+    if (decoded->sample_rate > 0)
+        fe.audioSeconds += static_cast<double>(decoded->nb_samples) / decoded->sample_rate;
+    if (decoded->nb_samples <= 0) return;
+
+    AVFrame* samples = decoded;
+    if (fe.resampler) {
+        samples = fe.audioConvertedFrame.get();
+        if (!AllocSamples(fe, samples, decoded->nb_samples)) return;
+        const int n = swr_convert(fe.resampler.get(), samples->data, samples->nb_samples,
+                                  const_cast<const uint8_t**>(decoded->extended_data), decoded->nb_samples);
+        if (n <= 0) return;
+        samples->nb_samples = n;
+    }
+
+    if (!fe.fifo) {
+        EncodeSamples(fe, samples);
+        return;
+    }
+    if (av_audio_fifo_write(fe.fifo.get(), reinterpret_cast<void**>(samples->extended_data),
+                            samples->nb_samples) < samples->nb_samples)
+        return;
+    while (av_audio_fifo_size(fe.fifo.get()) >= fe.frameSize) EncodeFromFifo(fe, fe.frameSize);
+}
+
+// Decodes one packet of the audio source (nullptr: drain the decoder).
+void DecodeAudioPacket(FinalEncoder& fe, const AVPacket* pkt) {
+    if (pkt && pkt->stream_index != fe.audioSource.audioIndex) return;
+    AVCodecContext* dec = fe.audioSource.audioDecoder.get();
+    if (avcodec_send_packet(dec, pkt) < 0) return;
+    AVFrame* frame = fe.audioDecodedFrame.get();
+    while (avcodec_receive_frame(dec, frame) >= 0) {
+        HandleSamples(fe, frame);
+        av_frame_unref(frame);
+    }
+}
+
+// The end of the sound: the decoder's last frames, the short remainder of the
+// re-framing buffer, then the encoder's delayed packets.
+void FinishAudio(FinalEncoder& fe) {
+    DecodeAudioPacket(fe, nullptr);
+    if (fe.fifo && av_audio_fifo_size(fe.fifo.get()) > 0) EncodeFromFifo(fe, av_audio_fifo_size(fe.fifo.get()));
+    EncodeAndWrite(fe, fe.audioEncoderContext.get(), fe.outAudio, nullptr);
+}
+
+// Trailer and file close; false when either fails (a full disk, for instance).
+bool FinishOutput(FinalEncoder& fe) {
+    AVFormatContext* oc = fe.output.get();
+    bool ok = av_write_trailer(oc) >= 0;
+    if (oc->pb && !(oc->oformat->flags & AVFMT_NOFILE)) {
+        avio_flush(oc->pb);
+        if (oc->pb->error < 0) ok = false;
+        if (avio_closep(&oc->pb) < 0) ok = false;
+    }
+    return ok;
+}
+
+}  // namespace
+
+int ProgressMillis(double seconds) {
+    const double ms = seconds * 1000.0;
+    if (!std::isfinite(ms) || ms <= 0.0) return 0;
+    if (ms >= static_cast<double>(INT_MAX)) return INT_MAX;
+    return static_cast<int>(ms);
+}
+
+std::vector<std::string> ReplacementLines(int result, int language) {
+    std::vector<std::string> lines;
+    if (result < 0) return lines;
+    if (result >= OUT_AUDIO_REMOVED) {
+        lines.push_back(enctext::kAudioRemoved.Pick(language));
+        return lines;
+    }
+    if (result & OUT_VIDEO_MSMPEG4) lines.push_back(enctext::kVideoMsmpeg4.Pick(language));
+    if (result & OUT_VIDEO_MPEG4) lines.push_back(enctext::kVideoMpeg4.Pick(language));
+    if (result & OUT_FORMAT_MOV) lines.push_back(enctext::kFormatMov.Pick(language));
+    if (result & OUT_AUDIO_PCM)
+        lines.push_back(enctext::kAudioPcm.Pick(language));
+    else if (result & OUT_AUDIO_AAC)
+        lines.push_back(enctext::kAudioAac.Pick(language));
+    return lines;
+}
+
+bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::string& audioPath,
+                     const std::string& outputPath, int bitrateKbps, const std::string& referencePath,
+                     const std::string& formatName, AVCodecID videoCodecId, AVCodecID audioCodecId) {
+    FinalEncoder fe;
+    fe.withAudio = !audioPath.empty();
+
+    // The reference only lends its parameters: a missing one is no error here.
+    OpenReference(fe, referencePath);
+    if (OpenVideoSource(fe, videoPath) < 0) return false;
+    if (fe.withAudio && OpenAudioSource(fe, audioPath) < 0) {
+        fe.withAudio = false;
+        ctx.AppendLog(enctext::kAudioOpenError.Pick(ctx.Language()));
+    }
+
+    const int result = SetupOutput(fe, ctx.m_settings, outputPath, bitrateKbps, formatName, videoCodecId,
+                                   audioCodecId);
+    if (result < 0) return false;
+    for (const std::string& line : ReplacementLines(result, ctx.Language())) ctx.AppendLog(line);
+
+    ctx.SetProgressPos(0);
+    ctx.SetProgressRange(ProgressMillis(ctx.m_dDuration));
+
+    AVFormatContext* video = fe.videoSource.input.get();
+    AVFormatContext* audio = fe.audioSource.input.get();
+    bool videoEnded = false;
+
+    // Pictures, each followed by enough sound to keep the sound ahead.
+    while (!ctx.Cancelled() && fe.writeError == 0) {
+        if (av_read_frame(video, fe.videoPacket.get()) < 0) {
+            videoEnded = true;
+            break;
+        }
+        DecodeVideoPacket(fe, &ctx, fe.videoPacket.get());
+        ctx.SetProgressPos(ProgressMillis(fe.videoSeconds));
+        av_packet_unref(fe.videoPacket.get());
+
+        while (fe.withAudio && fe.videoSeconds >= fe.audioSeconds && fe.writeError == 0) {
+            if (av_read_frame(audio, fe.audioPacket.get()) < 0) {
+                FinishAudio(fe);  // the sound is shorter than the video
+                fe.withAudio = false;
+                break;
+            }
+            DecodeAudioPacket(fe, fe.audioPacket.get());
+            av_packet_unref(fe.audioPacket.get());
+        }
+    }
+    if (videoEnded && fe.writeError == 0) DecodeVideoPacket(fe, &ctx, nullptr);
+
+    // The rest of the sound, also after a cancel.
+    if (fe.withAudio && fe.writeError == 0) {
+        while (fe.writeError == 0 && av_read_frame(audio, fe.audioPacket.get()) >= 0) {
+            DecodeAudioPacket(fe, fe.audioPacket.get());
+            av_packet_unref(fe.audioPacket.get());
+        }
+        FinishAudio(fe);
+    }
+    if (fe.writeError == 0) EncodeAndWrite(fe, fe.videoEncoderContext.get(), fe.outVideo, nullptr);
+    if (fe.writeError != 0) return false;
+    return FinishOutput(fe);
+}
+
+}  // namespace enc
