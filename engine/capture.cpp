@@ -26,7 +26,22 @@ bool OpenCapture(cv::VideoCapture& cap, const std::string& path) {
 }
 
 bool OpenMjpegCapture(cv::VideoCapture& cap, const std::string& path) {
-    return TryOpen(cap, path, cv::CAP_OPENCV_MJPEG) || TryOpen(cap, path, cv::CAP_FFMPEG);
+    if (!OpenCapture(cap, path)) return false;
+    // OpenCV's own reader seeks through the index straight to a frame, where
+    // the FFmpeg backend decodes up to 16 frames before the one asked for; but
+    // it reads only the first RIFF list of a file, so past 1 GiB (OpenDML) it
+    // sees part of the frames. Use it only when it sees the same video.
+    const SourceInfo whole = ReadSourceInfo(cap);
+    if (whole.frameCount <= 0) return true;
+    cv::VideoCapture own;
+    if (!TryOpen(own, path, cv::CAP_OPENCV_MJPEG)) return true;
+    const SourceInfo seen = ReadSourceInfo(own);
+    if (seen.frameCount != whole.frameCount || seen.width != whole.width ||
+        seen.height != whole.height)
+        return true;
+    own.release();
+    cap.release();
+    return TryOpen(cap, path, cv::CAP_OPENCV_MJPEG) || OpenCapture(cap, path);
 }
 
 SourceInfo ReadSourceInfo(cv::VideoCapture& cap) {

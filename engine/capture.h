@@ -21,9 +21,9 @@ struct SourceInfo {
 bool OpenCapture(cv::VideoCapture& cap, const std::string& path);
 
 // Opens a Motion-JPEG AVI file that the slow reversal reads by frame number.
-// Uses OpenCV's own Motion-JPEG reader, whose seek goes straight to the frame
-// through the file's index; falls back to the FFmpeg backend when that reader
-// does not take the file. False when neither can open it.
+// Prefers OpenCV's own Motion-JPEG reader (about three times faster at reading
+// frames by number) when it sees every frame of the file, which it does not
+// past the first GiB; otherwise the FFmpeg backend. False when neither opens it.
 bool OpenMjpegCapture(cv::VideoCapture& cap, const std::string& path);
 
 // Width, height, rate, frame count as the capture reports them (through ToIntOrZero).
