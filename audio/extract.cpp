@@ -103,6 +103,7 @@ AudioExtractor::AudioExtractor() = default;
 AudioExtractor::~AudioExtractor() { Close(); }
 
 int AudioExtractor::OpenInput(const std::string& sourcePath) {
+    sourcePath_ = sourcePath;
     const int rc = ff::OpenInputFile(sourcePath, input_);
     if (rc < 0) return rc;
     int index = -1;
@@ -159,6 +160,11 @@ int AudioExtractor::OpenOutput(const std::string& outputPath) {
     if (!decoded_ || !inputPacket_ || !outputPacket_) return -12;
 
     if (!(output_->oformat->flags & AVFMT_NOFILE)) {
+        // Creating the output over the input would destroy what is still to be read.
+        struct stat in {}, out {};
+        if (::stat(sourcePath_.c_str(), &in) == 0 && ::stat(outputPath.c_str(), &out) == 0 &&
+            in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+            return -10;
         if (avio_open(&output_->pb, outputPath.c_str(), AVIO_FLAG_WRITE) < 0) return -10;
         outputCreated_ = true;
     }

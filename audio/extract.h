@@ -80,6 +80,7 @@ private:
     int HandleFrame(AVFrame* frame);
     int Encode(AVFrame* frame);
 
+    std::string sourcePath_;
     ff::InputPtr input_;
     OutputPtr output_;
     ff::CodecContextPtr decoder_;

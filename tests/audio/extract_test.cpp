@@ -308,7 +308,7 @@ TEST(ExtractAudio, ProgressRangeOfAnUnusableDurationIsZero) {
     }
 }
 
-TEST(ExtractAudio, FailedWriteGivesFalse) {
+TEST(ExtractAudio, FailedWriteOrOutputOverTheInputGivesFalse) {
     TempDir dir;
     testmedia::ClipSpec spec;
     spec.sound = true;
@@ -319,4 +319,12 @@ TEST(ExtractAudio, FailedWriteGivesFalse) {
     ctx.m_dDuration = 2.0;
     EXPECT_FALSE(ExtractAudioTrack(ctx, dir.File("clip.mp4"), dir.File("full.wav")));
     EXPECT_TRUE(Exists("/dev/full"));
+
+    // An output that is the input itself is refused before anything is written.
+    ASSERT_TRUE(Ffmpeg("-f lavfi -i \"aevalsrc=0.3*sin(2*PI*440*t):s=8000:d=0.2\" -c:a pcm_s16le " +
+                       Quote(dir.File("in.wav"))));
+    const std::string before = testmedia::Sha256(dir.File("in.wav"));
+    RecordingContext same;
+    EXPECT_FALSE(ExtractAudioTrack(same, dir.File("in.wav"), dir.File("in.wav")));
+    EXPECT_EQ(testmedia::Sha256(dir.File("in.wav")), before);
 }
