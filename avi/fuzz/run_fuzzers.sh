@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the two fuzz targets with clang, makes a seed corpus, and runs each
+# fuzzer for SECONDS (default 300) in the background-friendly nice level.
+#   avi/fuzz/run_fuzzers.sh [SECONDS]
+# Crash inputs land in build-fuzz/artifacts/; turn each into a text fixture with
+#   xxd -p CRASH > tests/avi/corpus/NAME.hex
+# so that the corpus replay test feeds it through the reader from then on.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+seconds="${1:-300}"
+build="${AMBRELO_FUZZ_BUILD:-$root/build-fuzz}"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DAMBRELO_FUZZ=ON -DAMBRELO_BUILD_GUI=OFF -DAMBRELO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target avi_reader_fuzzer wav_reader_fuzzer -j 2 >/dev/null
+
+corpus="$build/corpus"
+mkdir -p "$corpus/avi" "$corpus/wav" "$build/artifacts"
+seeds="$(mktemp -d)"
+trap 'rm -rf "$seeds"' EXIT
+ff() { ffmpeg -nostdin -v error -y "$@"; }
+grey="color=c=black:s=16x16:r=5:d=0.8,geq=lum='16+mod(40*N\,220)':cb=128:cr=128"
+ff -f lavfi -i "$grey" -c:v mjpeg -q:v 31 "$seeds/mjpeg.avi"
+ff -f lavfi -i "$grey" -f lavfi -i "sine=f=440:r=8000:d=0.8" -c:v mjpeg -q:v 31 -c:a pcm_s16le "$seeds/mjpeg_pcm.avi"
+ff -f lavfi -i "$grey" -c:v mjpeg -q:v 31 -flags +bitexact -write_index 0 "$seeds/noindex.avi" 2>/dev/null || true
+ff -f lavfi -i "sine=f=440:r=8000:d=0.05" -c:a pcm_s16le "$seeds/mono.wav"
+ff -f lavfi -i "sine=f=440:r=8000:d=0.05" -ac 2 -c:a pcm_u8 "$seeds/stereo_u8.wav"
+ff -f lavfi -i "sine=f=440:r=8000:d=0.05" -ac 3 -c:a pcm_s24le "$seeds/extensible.wav"
+# Every text fixture of the replay test (crashes found before, hand-made cases).
+for hex in "$root"/tests/avi/corpus/*.hex; do
+  [ -e "$hex" ] || continue
+  grep -v '^#' "$hex" | xxd -r -p > "$seeds/$(basename "$hex" .hex)"
+done
+cp "$seeds"/*.avi "$corpus/avi/"
+cp "$seeds"/*.wav "$corpus/wav/"
+for f in "$seeds"/*; do case "$f" in *.avi|*.wav) ;; *) cp "$f" "$corpus/avi/"; cp "$f" "$corpus/wav/";; esac; done
+
+run() {
+  local name="$1" dir="$2"
+  nice -n 10 "$build/avi/fuzz/$name" "$dir" -max_total_time="$seconds" -max_len=16384 \
+    -artifact_prefix="$build/artifacts/$name-" -print_final_stats=1 2>"$build/$name.log" || true
+  grep -E "stat::number_of_executed_units|ERROR|SUMMARY" "$build/$name.log" || true
+}
+run avi_reader_fuzzer "$corpus/avi" &
+run wav_reader_fuzzer "$corpus/wav" &
+wait
