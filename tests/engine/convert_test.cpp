@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include <opencv2/imgcodecs.hpp>
 
@@ -39,6 +41,7 @@ std::string MakeGreyClip(const TempDir& dir, const std::string& name, int frames
 // still announces every frame, but only the first `keep` can be decoded and
 // every read after them fails.
 std::string MakeCutCopy(const TempDir& dir, const std::string& path, int keep) {
+    const std::string cutPath = dir.File("cut" + std::to_string(keep) + ".mp4");
     std::string out;
     testmedia::Run("ffprobe -v error -select_streams v:0 -show_entries packet=pos -of csv=p=0 " +
                        testmedia::Quote(path),
@@ -48,7 +51,6 @@ std::string MakeCutCopy(const TempDir& dir, const std::string& path, int keep) {
     for (int i = 0; i <= keep && std::getline(lines, line); ++i) {}
     const long long cut = std::atoll(line.c_str());
     if (cut <= 0) return {};
-    const std::string cutPath = dir.File("cut.mp4");
     if (testmedia::Run("head -c " + std::to_string(cut) + " " + testmedia::Quote(path) + " > " +
                        testmedia::Quote(cutPath)) != 0)
         return {};
@@ -154,7 +156,7 @@ TEST(ConvertToMjpeg, GreyClipAt2997BecomesMjpegFrameForFrame) {
     EXPECT_LE(cv::norm(shown, frame, cv::NORM_INF), 3.0);
 }
 
-TEST(ConvertToMjpeg, InputDeliveringFewerFramesThanClaimedRunsStep1bAtScaledRate) {
+TEST(ConvertToMjpeg, FiveFailedReadsEndStep1ThenStep1bReadsItsFramesAtScaledRate) {
     TempDir dir;
     const std::string full = MakeGreyClip(dir, "grey.mp4", 100);
     ASSERT_FALSE(full.empty());
@@ -197,6 +199,48 @@ TEST(ConvertToMjpeg, InputDeliveringFewerFramesThanClaimedRunsStep1bAtScaledRate
     EXPECT_EQ(testmedia::ProbeStream(mjpeg, "v:0", "codec_name"), "mjpeg");
     EXPECT_EQ(testmedia::CountFrames(mjpeg), 74);
     ExpectGreysFrom(testmedia::GreyLevels(mjpeg), testmedia::GreyLevels(full), 74);
+}
+
+// The input is replaced by a shorter copy before Step 1b opens it again: six
+// failed reads in a row end Step 1b with its own warning, and the
+// intermediate holds what Step 1b wrote.
+TEST(ConvertToMjpeg, SixFailedReadsEndStep1b) {
+    TempDir dir;
+    const std::string full = MakeGreyClip(dir, "grey.mp4", 100);
+    ASSERT_FALSE(full.empty());
+    const std::string input = MakeCutCopy(dir, full, 74);
+    const std::string shorter = MakeCutCopy(dir, full, 30);
+    ASSERT_FALSE(input.empty());
+    ASSERT_FALSE(shorter.empty());
+    const std::string mjpeg = dir.File("tmpAMB2.avi");
+    const std::string preview = dir.File("tmpAMB2Img.bmp");
+
+    Job job;
+    job.ctx.cancelWhen = [&](const C& c) {
+        if (c.kind == C::Log && c.text.find("special condition") != std::string::npos)
+            std::rename(shorter.c_str(), input.c_str());
+        return false;
+    };
+    ASSERT_TRUE(job.Open(input));
+    ASSERT_TRUE(job.Convert(input, mjpeg, preview));
+
+    EXPECT_EQ(job.ctx.LogLines(),
+              (std::vector<std::string>{
+                  std::string(jobtext::kNotMjpeg.def) + mjpeg + "\r\n", jobtext::kWarnFiveErrors.def,
+                  "   detected special condition : adjusting frame rate to : 22.2 fps. "
+                  "Please check if result is ok !\r\n",
+                  jobtext::kWarnSixErrors.def}));
+    // Step 1b: frames 0..29 read, failures at 30..35; the sixth ends the loop at once.
+    const auto positions = job.ctx.Values(C::Pos);
+    ASSERT_GE(positions.size(), 36u);
+    std::vector<long long> step1b(positions.end() - 36, positions.end());
+    std::vector<long long> want = {0};
+    for (int i = 0; i < 35; ++i) want.push_back(i);
+    EXPECT_EQ(step1b, want);
+
+    EXPECT_EQ(job.out.frameCount, 30);
+    EXPECT_EQ(testmedia::CountFrames(mjpeg), 30);
+    ExpectGreysFrom(testmedia::GreyLevels(mjpeg), testmedia::GreyLevels(full), 30);
 }
 
 TEST(ConvertToMjpeg, CancelAtFrameKeepsFramesSoFarInReadableFileWithoutStep1b) {
