@@ -99,7 +99,9 @@ void EncodePicture(FinalEncoder& fe, JobContext* ctx, const AVPacket* pkt) {
     if (ctx && (fe.videoFrameCount & 15) == 0 && pkt && pkt->data && pkt->size > 0)
         ctx->LoadFromMemory(pkt->data, static_cast<std::size_t>(pkt->size));
     ++fe.videoFrameCount;
-    fe.videoSeconds += av_q2d(fe.frameDuration);
+    // Counted from the picture count rather than summed, so that no rounding
+    // drift builds up over a long video.
+    fe.videoSeconds = static_cast<double>(fe.videoFrameCount) * fe.frameDuration.num / fe.frameDuration.den;
 
     AVCodecContext* c = fe.videoEncoderContext.get();
     AVFrame* picture = in;

@@ -4,7 +4,9 @@ extern "C" {
 #include <libavutil/md5.h>
 }
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <stdexcept>
 
@@ -106,6 +108,33 @@ const std::string& H264OnlyMov() {
         testmedia::ClipSpec s;
         return testmedia::MakeClip(p, s);
     });
+}
+
+std::string Probe(const std::string& path, const std::string& stream, const std::string& entry) {
+    const std::string all = testmedia::ProbeStream(path, stream, entry);
+    return all.substr(0, all.find('\n'));
+}
+
+std::vector<int> LumaLevels(const std::string& path) {
+    const std::string pixfmt = Probe(path, "v:0", "pix_fmt");
+    const bool full = pixfmt.rfind("yuvj", 0) == 0 || Probe(path, "v:0", "color_range") == "pc";
+    const int w = std::atoi(Probe(path, "v:0", "width").c_str());
+    const int h = std::atoi(Probe(path, "v:0", "height").c_str());
+    std::vector<int> levels;
+    if (w <= 0 || h <= 0) return levels;
+    std::string raw;
+    testmedia::Run("ffmpeg -nostdin -v error -i " + testmedia::Quote(path) +
+                       " -map 0:v:0 -vf extractplanes=y -fps_mode passthrough -f rawvideo - 2>/dev/null",
+                   &raw);
+    const size_t plane = static_cast<size_t>(w) * h;
+    for (size_t off = 0; off + plane <= raw.size(); off += plane) {
+        double sum = 0;
+        for (size_t i = 0; i < plane; ++i) sum += static_cast<unsigned char>(raw[off + i]);
+        double mean = sum / static_cast<double>(plane);
+        if (full) mean = mean * 219.0 / 255.0 + 16.0;
+        levels.push_back(static_cast<int>(std::lround(mean)));
+    }
+    return levels;
 }
 
 std::string OutPath(const std::string& name) { return Dir().File(name); }

@@ -23,6 +23,16 @@ const std::string& H264Ac3Ts();
 const std::string& Wmv2Wmv();
 const std::string& H264OnlyMov();   // no sound track
 
+// Mean luma of every decoded picture of the first video stream, read from the
+// stored Y plane without conversion and brought to the limited (16..235)
+// scale when the stream is full range (yuvj formats or range "pc"). Pictures
+// are counted as stored (no frame-rate conversion).
+std::vector<int> LumaLevels(const std::string& path);
+
+// The first ffprobe value of an entry of the selected stream (a transport
+// stream lists its streams twice).
+std::string Probe(const std::string& path, const std::string& stream, const std::string& entry);
+
 // A fresh path in the test folder.
 std::string OutPath(const std::string& name);
 
