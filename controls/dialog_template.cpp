@@ -141,7 +141,12 @@ DialogControls BuildDialog(QWidget* dlg, const DialogTemplate& t) {
             w = l;
             break;
         }
-        case CtlKind::HandButton: w = new CHandButton(text, dlg); break;
+        case CtlKind::HandButton: {
+            auto* b = new CHandButton(text, dlg);
+            b->setAutoDefault(false);  // Enter never clicks a picture button
+            w = b;
+            break;
+        }
         case CtlKind::HyperLink: {
             auto* l = new CHyperLink(text, dlg);
             l->setAlignment(TextAlignment(c.styles));
