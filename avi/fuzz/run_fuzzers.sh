@@ -17,14 +17,7 @@ corpus="$build/corpus"
 mkdir -p "$corpus/avi" "$corpus/wav" "$build/artifacts"
 seeds="$(mktemp -d)"
 trap 'rm -rf "$seeds"' EXIT
-ff() { ffmpeg -nostdin -v error -y "$@"; }
-grey="color=c=black:s=16x16:r=5:d=0.8,geq=lum='16+mod(40*N\,220)':cb=128:cr=128"
-ff -f lavfi -i "$grey" -c:v mjpeg -q:v 31 "$seeds/mjpeg.avi"
-ff -f lavfi -i "$grey" -f lavfi -i "sine=f=440:r=8000:d=0.8" -c:v mjpeg -q:v 31 -c:a pcm_s16le "$seeds/mjpeg_pcm.avi"
-ff -f lavfi -i "$grey" -c:v mjpeg -q:v 31 -flags +bitexact -write_index 0 "$seeds/noindex.avi" 2>/dev/null || true
-ff -f lavfi -i "sine=f=440:r=8000:d=0.05" -c:a pcm_s16le "$seeds/mono.wav"
-ff -f lavfi -i "sine=f=440:r=8000:d=0.05" -ac 2 -c:a pcm_u8 "$seeds/stereo_u8.wav"
-ff -f lavfi -i "sine=f=440:r=8000:d=0.05" -ac 3 -c:a pcm_s24le "$seeds/extensible.wav"
+"$root/avi/fuzz/make_seeds.sh" "$seeds"
 # Every text fixture of the replay test (crashes found before, hand-made cases).
 for hex in "$root"/tests/avi/corpus/*.hex; do
   [ -e "$hex" ] || continue
