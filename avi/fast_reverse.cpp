@@ -18,7 +18,7 @@ bool ReverseAviFast(JobContext& ctx, const std::string& sourcePath, const std::s
     if (stream < 0) return false;
     const avi::StreamInfo& info = source.Info(stream);
     const std::vector<uint8_t>& format = source.Format(stream);
-    if (format.size() < avi::kBitmapInfoHeaderSize) return false;
+    if (!avi::SanePictureSize(format)) return false;
 
     const uint32_t frames = info.dwLength;
     ctx.SetProgressRange(static_cast<int>(frames));

@@ -11,6 +11,14 @@
 
 namespace avi {
 
+// A picture size a Motion-JPEG frame can have (JPEG allows up to 65535 x 65535).
+inline bool SanePictureSize(const std::vector<uint8_t>& format) {
+    if (format.size() < kBitmapInfoHeaderSize) return false;
+    const int64_t w = BitmapWidth(format.data());
+    const int64_t h = std::llabs(BitmapHeight(format.data()));
+    return w > 0 && w <= 65535 && h > 0 && h <= 65535;
+}
+
 // Holds one frame of a video stream. Its capacity follows the stream's
 // suggested buffer size, or width x height x 3 when there is none: a frame
 // larger than that is not read. No frame is larger than the largest chunk the
@@ -23,7 +31,7 @@ inline bool AllocateFrameBuffer(const Reader& reader, int stream, std::vector<ui
     if (size == 0) {
         const uint64_t w = static_cast<uint64_t>(std::llabs(BitmapWidth(format.data())));
         const uint64_t h = static_cast<uint64_t>(std::llabs(BitmapHeight(format.data())));
-        size = w * h * 3;  // both below 2^31: no overflow in 64 bits
+        size = w * h * 3;  // both at most 2^31: no overflow in 64 bits
     }
     size = std::min<uint64_t>(size, reader.LargestChunk(stream));
     try {

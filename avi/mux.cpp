@@ -60,7 +60,7 @@ bool MuxAviAndWav(JobContext& ctx, const std::string& videoPath, const std::stri
     if (vs < 0) return false;
     const avi::StreamInfo& videoInfo = video.Info(vs);
     const std::vector<uint8_t>& videoFormat = video.Format(vs);
-    if (videoFormat.size() < avi::kBitmapInfoHeaderSize) return false;
+    if (!avi::SanePictureSize(videoFormat)) return false;
 
     const uint32_t frames = videoInfo.dwLength;
     ctx.SetProgressRange(static_cast<int>(frames));
@@ -75,7 +75,7 @@ bool MuxAviAndWav(JobContext& ctx, const std::string& videoPath, const std::stri
     const std::vector<uint8_t>& soundFormat = sound.Format(ss);
     if (soundFormat.size() < avi::kPcmWaveFormatSize) return false;
     const uint16_t blockAlign = avi::WaveBlockAlign(soundFormat.data());
-    if (soundInfo.dwScale == 0 || blockAlign == 0 || soundInfo.dwSampleSize == 0) return false;
+    if (soundInfo.dwScale == 0 || soundInfo.dwRate == 0 || blockAlign == 0 || soundInfo.dwSampleSize == 0) return false;
 
     const uint32_t samplesPerSecond = soundInfo.dwRate / soundInfo.dwScale;
     const double perFrame = samplesPerSecond / frameRate;

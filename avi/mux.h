@@ -10,7 +10,8 @@
 // sound ("Audio #1", 16-byte PCM format), written in bursts so that it runs at
 // most one read ahead of the video at frameRate frames per second; the sound
 // left when the frames end (or are cancelled) is appended. False when an input
-// cannot be read, lacks its stream, the frame rate is not positive, the sound
-// has no sample size or rate, the output cannot be created, or a write fails.
+// cannot be read, lacks its stream, the frame rate is not positive, the
+// picture size is not sane, the sound has no sample size or rate, the output
+// cannot be created, or a write fails.
 bool MuxAviAndWav(JobContext& ctx, const std::string& videoPath, const std::string& wavPath,
                   const std::string& outputPath, double frameRate);
