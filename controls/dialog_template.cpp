@@ -1,6 +1,7 @@
 #include "controls/dialog_template.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include "controls/hand_button.h"
 #include "controls/hyper_link.h"
@@ -38,6 +41,17 @@ protected:
         p.drawText(contentsRect(), static_cast<int>(alignment()), shown);
     }
 };
+
+// Group boxes are drawn with their title on the frame line, as the templates
+// lay them out (some styles put the title above the frame instead).
+QStyle* GroupBoxStyle() {
+    static QStyle* style = [] {
+        QStyle* s = QStyleFactory::create(QStringLiteral("Windows"));
+        if (s && QCoreApplication::instance()) s->setParent(QCoreApplication::instance());
+        return s;
+    }();
+    return style;
+}
 
 Qt::Alignment TextAlignment(unsigned styles) {
     Qt::Alignment a = (styles & kStyleCenter) ? Qt::AlignHCenter
@@ -117,6 +131,7 @@ DialogControls BuildDialog(QWidget* dlg, const DialogTemplate& t) {
         case CtlKind::CheckBox: w = new QCheckBox(text, dlg); break;
         case CtlKind::GroupBox:
             w = new QGroupBox(text, dlg);
+            if (QStyle* s = GroupBoxStyle()) w->setStyle(s);
             groupBoxes.push_back(w);
             break;
         case CtlKind::Edit:

@@ -264,7 +264,7 @@ void Buttons() {
 
 void DonationButtons() {
     struct B { int id; int w; const char* text; };
-    const B buttons[] = {{129, 92, "Donate"}, {130, 124, "Faire un don"}, {152, 110, "Fai una donazione"}, {157, 92, "Donar"}};
+    const B buttons[] = {{129, 92, "Donate"}, {130, 124, "Faire un don"}, {152, 110, "Donazione"}, {157, 92, "Donar"}};
     for (const B& b : buttons) {
         QImage img = Canvas(b.w, 26, QColor(240, 240, 240));
         QPainter p(&img);
