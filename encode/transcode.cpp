@@ -65,6 +65,7 @@ AVFrame* ConvertPicture(FinalEncoder& fe, const AVFrame* in) {
         av_opt_set_pixel_fmt(s, "dst_format", c->pix_fmt, 0);
         av_opt_set_int(s, "dst_range", dstFull, 0);
         av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
+        av_opt_set_int(s, "threads", 0, 0);  // slices over every core
         if (sws_init_context(s, nullptr, nullptr) < 0) {
             fe.scaler.reset();
             return nullptr;
@@ -85,8 +86,7 @@ AVFrame* ConvertPicture(FinalEncoder& fe, const AVFrame* in) {
     } else if (av_frame_make_writable(out) < 0) {
         return nullptr;
     }
-    if (sws_scale(fe.scaler.get(), in->data, in->linesize, 0, in->height, out->data, out->linesize) <= 0)
-        return nullptr;
+    if (sws_scale_frame(fe.scaler.get(), out, in) < 0) return nullptr;
     out->color_range = dstFull ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
     out->sample_aspect_ratio = in->sample_aspect_ratio;
     return out;
