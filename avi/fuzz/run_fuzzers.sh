@@ -18,6 +18,11 @@ mkdir -p "$corpus/avi" "$corpus/wav" "$build/artifacts"
 seeds="$(mktemp -d)"
 trap 'rm -rf "$seeds"' EXIT
 "$root/avi/fuzz/make_seeds.sh" "$seeds"
+# The replay test adds our own OpenDML files (several RIFF parts, with sound).
+replay="${AMBRELO_REPLAY_TEST:-$root/build-avi/tests/avi/avi_corpus_replay_test}"
+if [ -x "$replay" ]; then
+  AMBRELO_SEED_DIR="$seeds" "$replay" --gtest_filter=CorpusReplay.SeedsReadCleanly >/dev/null
+fi
 # Every text fixture of the replay test (crashes found before, hand-made cases).
 for hex in "$root"/tests/avi/corpus/*.hex; do
   [ -e "$hex" ] || continue
