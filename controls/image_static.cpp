@@ -1,6 +1,7 @@
 #include "controls/image_static.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <new>
 
 #include <QApplication>
@@ -124,7 +125,30 @@ void CImageStatic::AfterLoad(After what) {
     if (QThread::currentThread() == thread()) {
         act();
     } else if (what == After::PaintNow) {
-        QMetaObject::invokeMethod(this, act, Qt::BlockingQueuedConnection);
+        // Wait until the user-interface thread has painted. The waiter is
+        // woken when the queued call has run, or when it is dropped unrun
+        // (the control destroyed first), so it can never wait forever.
+        struct Wake {
+            std::mutex m;
+            std::condition_variable cv;
+            bool done = false;
+        };
+        struct Waker {
+            std::shared_ptr<Wake> w;
+            ~Waker() {
+                if (!w) return;
+                std::lock_guard<std::mutex> hold(w->m);
+                w->done = true;
+                w->cv.notify_all();
+            }
+        };
+        auto wake = std::make_shared<Wake>();
+        auto waker = std::make_shared<Waker>();
+        waker->w = wake;
+        QMetaObject::invokeMethod(this, [act, waker] { act(); }, Qt::QueuedConnection);
+        waker.reset();
+        std::unique_lock<std::mutex> lock(wake->m);
+        wake->cv.wait(lock, [&] { return wake->done; });
     } else {
         QMetaObject::invokeMethod(this, act, Qt::QueuedConnection);
     }

@@ -7,9 +7,9 @@
 //
 // LoadFromMemory and LoadFromFile may be called from any thread: the picture
 // is guarded by a lock, and a load from another thread waits until the
-// user-interface thread has painted the new picture. That thread must
-// therefore keep its event loop running while another thread loads (it must
-// never wait for the loading thread).
+// user-interface thread has painted the new picture (or until the control is
+// destroyed). That thread must therefore keep its event loop running while
+// another thread loads (it must never wait for the loading thread).
 #pragma once
 
 #include <memory>
