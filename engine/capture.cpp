@@ -37,7 +37,7 @@ bool OpenMjpegCapture(cv::VideoCapture& cap, const std::string& path) {
     if (!TryOpen(own, path, cv::CAP_OPENCV_MJPEG)) return true;
     const SourceInfo seen = ReadSourceInfo(own);
     if (seen.frameCount != whole.frameCount || seen.width != whole.width ||
-        seen.height != whole.height)
+        seen.height != whole.height || !(std::abs(seen.fps - whole.fps) <= 1e-3 * whole.fps))
         return true;
     own.release();
     cap.release();

@@ -47,7 +47,8 @@ bool MakeClip(const std::string& path, const ClipSpec& spec);
 
 // The luma a grey clip has at frame n.
 int ExpectedGrey(int n);
-// Mean luma of every decoded frame of the first video stream.
+// Mean luma of every decoded frame of the first video stream, on the
+// limited-range scale (16 black .. 235 white) whatever the stream's range.
 std::vector<int> GreyLevels(const std::string& path);
 
 // MD5 of every compressed packet of the first video stream, in file order.
