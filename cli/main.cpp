@@ -7,6 +7,11 @@
 #include <thread>
 
 #include <CLI/CLI.hpp>
+#include <opencv2/core/utils/logger.hpp>
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 #include "cli/console_context.h"
 #include "cli/demo.h"
@@ -75,6 +80,10 @@ int main(int argc, char** argv) {
         app.exit(e);
         return kExitUsage;
     }
+
+    // The libraries' own chatter would drown the log; their errors still show.
+    av_log_set_level(AV_LOG_ERROR);
+    cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_ERROR);
 
     // Stored settings, then this run's options (never written back).
     AppSettings s;

@@ -70,7 +70,7 @@ int ExpectedGrey(int n) { return 16 + (4 * n) % 220; }
 std::vector<int> GreyLevels(const std::string& path) {
     std::string raw;
     Run("ffmpeg -nostdin -v error -i " + Quote(path) +
-            " -map 0:v:0 -vf scale=8:8:out_range=tv,format=gray -f rawvideo - 2>/dev/null",
+            " -map 0:v:0 -fps_mode passthrough -vf scale=8:8:out_range=tv,format=gray -f rawvideo - 2>/dev/null",
         &raw);
     std::vector<int> levels;
     for (size_t off = 0; off + 64 <= raw.size(); off += 64) {
