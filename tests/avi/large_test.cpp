@@ -41,7 +41,7 @@ TEST(LargeAvi, ReversesPastOneGiB) {
                              " -c copy " + Quote(in)),
               0);
     ASSERT_GT(testmedia::FileSize(in), 1ll << 30);
-    ASSERT_LE(FirstPartSize(in), 1ll << 30);
+    ASSERT_LT(FirstPartSize(in), testmedia::FileSize(in));  // ffmpeg went on in AVIX parts
 
     avi::Reader reader;
     ASSERT_TRUE(reader.Open(in));
