@@ -19,6 +19,8 @@ bool ReverseAviFast(JobContext& ctx, const std::string& sourcePath, const std::s
     const avi::StreamInfo& info = source.Info(stream);
     const std::vector<uint8_t>& format = source.Format(stream);
     if (!avi::SanePictureSize(format)) return false;
+    // A stream without a time base has no frame rate to give the output.
+    if (info.dwScale == 0 || info.dwRate == 0) return false;
 
     const uint32_t frames = info.dwLength;
     ctx.SetProgressRange(static_cast<int>(frames));

@@ -11,6 +11,6 @@
 // format's BITMAPINFOHEADER. Reports progress in frames and previews every
 // 16th written frame through ctx; stops early when ctx.m_bCancel is set and
 // still completes the output. False when the source cannot be read, has no
-// video stream or no sane picture size, the output cannot be created, or a
-// write fails.
+// video stream, no sane picture size or no time base (a scale or rate of 0),
+// the output cannot be created, or a write fails.
 bool ReverseAviFast(JobContext& ctx, const std::string& sourcePath, const std::string& targetPath);
