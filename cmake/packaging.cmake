@@ -1,0 +1,18 @@
+# A Debian package made by CPack from the install rules:
+#   cmake --build BUILD && (cd BUILD && cpack -G DEB)
+set(CPACK_PACKAGE_NAME "ambrelo")
+set(CPACK_PACKAGE_VENDOR "Quillon Software")
+set(CPACK_PACKAGE_CONTACT "Quillon Software <ambrelo@quillon.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Writes a video played backwards")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Ambrelo takes one video file and writes the same video played backwards, with its sound removed, reversed, reversed into a separate WAV file, or kept. It comes as a desktop window (ambrelo) and a command-line program (ambrelo-cli).")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "ambrelo")
+set(CPACK_GENERATOR "DEB")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "video")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+include(CPack)
