@@ -46,7 +46,7 @@ bool Reader::Open(std::unique_ptr<ByteSource> source) {
     size_ = src_->Size();
     streams_.clear();
     movi_.clear();
-    wave_ = haveHeader_ = haveIdx1_ = tooMany_ = false;
+    wave_ = haveHeader_ = haveIdx1_ = idx1Cut_ = tooMany_ = false;
 
     Head riff;
     if (!ReadHead(0, size_, &riff) || riff.id != kRiff || size_ < 12) return false;
@@ -109,6 +109,7 @@ bool Reader::ParseAvi() {
                 haveIdx1_ = true;
                 idx1Pos_ = h.data;
                 idx1Size_ = h.end - h.data;
+                idx1Cut_ = h.data + h.size > h.end;
             }
         }
         if (riff.size < 4) break;
@@ -124,7 +125,9 @@ bool Reader::ParseAvi() {
     if (!indexed) {
         for (Stream& s : streams_) s.chunks.clear();
         tooMany_ = false;
-        if (haveIdx1_ && !movi_.empty() && ReadIdx1()) {
+        // An idx1 cut short (a file truncated inside its index) lists only
+        // part of the frames that movi holds: the scan finds them all.
+        if (haveIdx1_ && !idx1Cut_ && !movi_.empty() && ReadIdx1()) {
             indexed = true;
             // Parts written after the first RIFF without an OpenDML index.
             for (size_t i = 1; i < movi_.size(); ++i) ScanMovi(movi_[i]);

@@ -2,8 +2,8 @@
 // one sound stream counted in sample frames.
 //
 // Finds the samples through the OpenDML index (indx/ix##, across RIFF AVIX
-// parts), else the idx1 index (offsets relative to movi or to the file), else
-// a scan of every movi list. Every size and count read from the file is
+// parts), else the idx1 index (offsets relative to movi or to the file) when
+// the file holds the whole of it, else a scan of every movi list. Every size and count read from the file is
 // checked against the file size and the limits below before it is used.
 #pragma once
 
@@ -102,6 +102,7 @@ private:
     uint64_t idx1Pos_ = 0;
     uint64_t idx1Size_ = 0;
     bool haveIdx1_ = false;
+    bool idx1Cut_ = false;    // idx1 runs past the end of its RIFF part or the file
     bool tooMany_ = false;
 };
 
