@@ -4,6 +4,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include "avi/avi_reader.h"
 #include "engine/numeric.h"
 
 namespace {
@@ -67,6 +68,19 @@ bool OpenMjpegWriter(cv::VideoWriter& writer, const std::string& path, double fp
     }
     writer.release();
     return false;
+}
+
+bool CloseMjpegWriter(cv::VideoWriter& writer, const std::string& path, int framesWritten) {
+    try {
+        writer.release();
+    } catch (const cv::Exception&) {
+        return false;
+    }
+    avi::Reader reader;
+    if (!reader.Open(path)) return false;
+    const int video = reader.FindStream(avi::kStreamTypeVideo);
+    if (video < 0) return framesWritten == 0;
+    return static_cast<long long>(reader.Info(video).dwLength) == framesWritten;
 }
 
 bool ReadFrame(cv::VideoCapture& cap, cv::Mat& frame) {

@@ -41,6 +41,12 @@ constexpr int kFourccMjpg = 0x47504A4D;  // "MJPG", 'M' in the lowest byte
 bool OpenMjpegWriter(cv::VideoWriter& writer, const std::string& path, double fps, int width,
                      int height);
 
+// Closes a writer made by OpenMjpegWriter and checks its file: true when the
+// file at path holds exactly `framesWritten` complete frames. The writer does
+// not report failed writes (a full disk, a lost folder), so a short or
+// unreadable file is the only sign of them.
+bool CloseMjpegWriter(cv::VideoWriter& writer, const std::string& path, int framesWritten);
+
 // Reads the next frame; false (never an exception) when there is none.
 bool ReadFrame(cv::VideoCapture& cap, cv::Mat& frame);
 

@@ -20,6 +20,7 @@ bool ReverseSlow(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& info,
     ctx.SetStepText(Format(jobtext::kStepReverseVideo.Pick(lang), step));
 
     cv::Mat frame;
+    int written = 0;
     for (int i = 0; i < n && !ctx.Cancelled(); ++i) {
         if (ReadFrameAt(cap, n - 1 - i, frame)) {
             if ((i & 15) == 0) {
@@ -27,11 +28,18 @@ bool ReverseSlow(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& info,
                 ctx.LoadFromFile(previewPath);
             }
             writer.write(frame);
+            ++written;
         }
         ctx.SetProgressPos(i);
     }
 
-    writer.release();
+    // The writer does not report failed writes: a file short of frames (disk
+    // full) is checked for here, unless the job is being cancelled anyway.
+    const bool complete = CloseMjpegWriter(writer, target, written);
     cap.release();
+    if (!complete && !ctx.Cancelled()) {
+        ReportFatalError(ctx, jobtext::kError04);
+        return false;
+    }
     return true;
 }

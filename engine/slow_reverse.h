@@ -12,7 +12,8 @@
 // the step label "Step %d : Reversing the video" with `step`. A frame that
 // cannot be read at its position is skipped. A cancel request stops the loop
 // before the next frame; the target then holds the frames written so far.
-// Releases writer and capture. False only when the writer cannot be created
-// (error 04 already reported).
+// Releases writer and capture. False when the writer cannot be created or the
+// target does not hold the frames written (a full disk); error 04 has then
+// been reported.
 bool ReverseSlow(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& info,
                  const std::string& target, const std::string& previewPath, int step);
