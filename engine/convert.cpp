@@ -1,5 +1,11 @@
 #include "engine/convert.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <opencv2/imgproc.hpp>
+
 #include "engine/fatal_error.h"
 #include "engine/job_texts.h"
 #include "engine/numeric.h"
@@ -16,30 +22,44 @@ struct Pass {
 const Pass kPassStep1 = {jobtext::kStep1, 5, jobtext::kWarnFiveErrors};
 const Pass kPassStep1b = {jobtext::kStep1b, 6, jobtext::kWarnSixErrors};
 
-// Decodes up to `frames` frames from cap and writes them into a new Motion-JPEG
-// file at `target`, then releases the writer and the capture. False when the
-// writer cannot be created (nothing read, capture left open).
+// Decodes up to `frames` frames (every frame when `frames` is 0 or less) from
+// cap and writes them into a new Motion-JPEG file at `target`, then releases
+// the writer and the capture. False when the
+// writer cannot be created (nothing read, capture left open) or the file
+// written does not hold the frames handed to it.
 bool ConvertFrames(JobContext& ctx, cv::VideoCapture& cap, const std::string& target, double fps,
                    int width, int height, int frames, const std::string& previewPath,
                    const Pass& pass) {
     const int lang = ctx.Language();
+    // The writer makes no picture narrower or lower than 2 pixels (it rounds
+    // odd sizes down): a 1-pixel side is written as 2, the frames enlarged.
+    const bool enlarge = width == 1 || height == 1;
+    const cv::Size size(enlarge ? std::max(width, 2) : width, enlarge ? std::max(height, 2) : height);
     cv::VideoWriter writer;
-    if (!OpenMjpegWriter(writer, target, fps, width, height)) return false;
+    if (!OpenMjpegWriter(writer, target, fps, size.width, size.height)) return false;
 
     ctx.SetProgressPos(0);
     ctx.SetProgressRange(frames);
     ctx.SetStepText(pass.stepLabel.Pick(lang));
 
+    // A capture that reports no frame count (a still picture, some streams)
+    // is read until it has no more frames.
+    const bool counted = frames > 0;
     cv::Mat frame;
     int failures = 0;
-    for (int i = 0; i < frames && !ctx.Cancelled(); ++i) {
+    int written = 0;
+    for (int i = 0; (!counted || i < frames) && !ctx.Cancelled(); ++i) {
         if (ReadFrame(cap, frame)) {
             failures = 0;
             if ((i & 15) == 0) {
                 SaveFramePicture(frame, previewPath);
                 ctx.LoadFromFile(previewPath);
             }
+            if (enlarge) cv::resize(frame, frame, size, 0, 0, cv::INTER_NEAREST);
             writer.write(frame);
+            ++written;
+        } else if (!counted) {
+            break;
         } else if (++failures >= pass.failureLimit) {
             ctx.AppendLog(pass.warning.Pick(lang));
             break;
@@ -47,13 +67,18 @@ bool ConvertFrames(JobContext& ctx, cv::VideoCapture& cap, const std::string& ta
         ctx.SetProgressPos(i);
     }
 
-    writer.release();
+    // A file short of frames (disk full) is a failed intermediate, unless the
+    // job is being cancelled anyway. A file that is gone altogether is left
+    // to the reopen that follows (error 03).
+    const bool complete = CloseMjpegWriter(writer, target, written);
     cap.release();
-    return true;
+    return complete || ctx.Cancelled() || ::access(target.c_str(), F_OK) != 0;
 }
 
 // Opens the finished intermediate file and describes it; reports error 03
-// (with the given log variant) when it cannot be opened.
+// (with the given log variant) when it cannot be opened, or holds no frame
+// at all (not one frame of the input could be decoded) unless the job is
+// being cancelled.
 bool OpenIntermediate(JobContext& ctx, cv::VideoCapture& cap, const std::string& mjpegPath,
                       const jobtext::ErrorText& error03, SourceInfo& out) {
     if (!OpenMjpegCapture(cap, mjpegPath)) {
@@ -61,6 +86,11 @@ bool OpenIntermediate(JobContext& ctx, cv::VideoCapture& cap, const std::string&
         return false;
     }
     out = ReadSourceInfo(cap);
+    if (out.frameCount <= 0 && !ctx.Cancelled()) {
+        cap.release();
+        ReportFatalError(ctx, error03);
+        return false;
+    }
     return true;
 }
 
