@@ -12,6 +12,23 @@ namespace {
 const std::string kCli = AMBRELO_BINARY_DIR "/cli/ambrelo-cli";
 }
 
+bool Ffmpeg(const std::string& args) {
+    std::string out;
+    const int rc = testmedia::Run("ffmpeg -nostdin -v error -y " + args + " 2>&1", &out);
+    if (rc != 0) ADD_FAILURE() << "ffmpeg " << args << "\n" << out;
+    return rc == 0;
+}
+
+std::string Ramp(const std::string& size, double seconds, const std::string& rate) {
+    return "-f lavfi -i \"color=c=black:s=" + size + ":r=" + rate + ":d=" + std::to_string(seconds) +
+           ",format=yuv444p,geq=lum='16+mod(4*N\\,220)':cb=128:cr=128\"";
+}
+
+std::string Tone(int rate, double seconds) {
+    return "-f lavfi -i \"aevalsrc=0.8*t*sin(2*PI*440*t):s=" + std::to_string(rate) + ":d=" +
+           std::to_string(seconds) + "\"";
+}
+
 std::string Unix(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i)
@@ -51,9 +68,13 @@ Outcome CliFixture::Run(const std::string& input, const std::string& args, const
     if (!before.empty()) {
         EXPECT_EQ(testmedia::Sha256(input), before) << "the input was changed";
     }
-    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp))
-        EXPECT_FALSE(e.is_regular_file()) << "left behind: " << e.path();
+    ExpectNoTemporaryFile(tmp);
     return o;
+}
+
+void CliFixture::ExpectNoTemporaryFile(const std::string& tmpdir) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmpdir))
+        EXPECT_FALSE(e.is_regular_file()) << "left behind: " << e.path();
 }
 
 void CliFixture::ExpectAnswer(const Outcome& o, const Answer& a) {

@@ -29,6 +29,14 @@ struct Answer {
     std::string line;                              // one more line the log must hold ("": none)
 };
 
+// Runs the ffmpeg tool with the given arguments (quiet, overwriting); a
+// failure is a test failure.
+bool Ffmpeg(const std::string& args);
+// ffmpeg input options of the clips' picture source: frame N a solid grey of
+// luma 16 + 4N; and of a rising tone.
+std::string Ramp(const std::string& size, double seconds, const std::string& rate = "25");
+std::string Tone(int rate, double seconds);
+
 // The text as the front-end prints it ("\r\n" becomes "\n").
 std::string Unix(const std::string& text);
 
@@ -58,6 +66,9 @@ protected:
     // private folder of this test), then checks that the input's bytes are
     // unchanged and that nothing regular is left under TMPDIR.
     Outcome Run(const std::string& input, const std::string& args, const std::string& tmpdir = {});
+
+    // Nothing regular is left under the temporary folder.
+    static void ExpectNoTemporaryFile(const std::string& tmpdir);
 
     // The status, and: "Process done" with the end message for status 0,
     // never for any other; the error's log line and message when given.

@@ -16,25 +16,6 @@ using testmedia::Quote;
 namespace reltest {
 namespace {
 
-// Runs the ffmpeg tool with the given arguments (quiet, overwriting).
-bool Ffmpeg(const std::string& args) {
-    std::string out;
-    const int rc = testmedia::Run("ffmpeg -nostdin -v error -y " + args + " 2>&1", &out);
-    if (rc != 0) ADD_FAILURE() << "ffmpeg " << args << "\n" << out;
-    return rc == 0;
-}
-
-// The grey-ramp picture source of the clips (frame N has luma 16 + 4N).
-std::string Ramp(const std::string& size, double seconds, const std::string& rate = "25") {
-    return "-f lavfi -i \"color=c=black:s=" + size + ":r=" + rate + ":d=" + std::to_string(seconds) +
-           ",format=yuv444p,geq=lum='16+mod(4*N\\,220)':cb=128:cr=128\"";
-}
-// A rising tone.
-std::string Tone(int rate, double seconds) {
-    return "-f lavfi -i \"aevalsrc=0.8*t*sin(2*PI*440*t):s=" + std::to_string(rate) + ":d=" +
-           std::to_string(seconds) + "\"";
-}
-
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
