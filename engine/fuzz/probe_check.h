@@ -1,0 +1,35 @@
+// The promise of the input probe, checked by its fuzz target and by the
+// replay of the inputs the fuzzer found: a file is accepted with values the
+// job can use, or rejected with error 01 and the input forgotten; never a
+// crash.
+#pragma once
+
+#include <string>
+
+#include "engine/probe.h"
+
+// A job context that drops everything it is told.
+class QuietContext : public JobContext {
+public:
+    void SetProgressRange(int) override {}
+    void SetProgressPos(int) override {}
+    void SetStepText(const std::string&) override {}
+    void LoadFromFile(const std::string&) override {}
+    void LoadFromMemory(const void*, std::size_t) override {}
+    void ShowMessage(const std::string&, const std::string&, int) override {}
+    void SetBusyState(bool) override {}
+
+protected:
+    void OnLogAppended(const std::string&) override {}
+};
+
+// Probes the file at path; false when the probe broke its promise.
+inline bool CheckProbe(const std::string& path) {
+    QuietContext ctx;
+    ctx.m_strInputPath = path;
+    const ProbeResult r = ProbeInput(ctx);
+    if (r.accepted)
+        return r.width >= 0 && r.height >= 0 && ctx.m_strInputPath == path &&
+               (ctx.m_bHasAudio == 0 || ctx.m_bHasAudio == 1) && ctx.m_nError == 0;
+    return ctx.m_strInputPath.empty() && ctx.m_nError == 1;
+}
