@@ -98,6 +98,7 @@ CAmbrelo2Dlg::CAmbrelo2Dlg(QWidget* parent) : QDialog(parent) {
     m_thanks = static_cast<QLabel*>(Item(kThanks));
     m_footer = {m_thanks, m_facebook, m_googlePlus, m_webLink, m_donate};
     m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long lines scroll with the caret
 
     // The bound labels start empty.
     m_step->clear();

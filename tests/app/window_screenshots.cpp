@@ -2,12 +2,14 @@
 // four languages and saves pictures of it, to look at as a person would.
 //   window_screenshots CLIP OUT_DIR      (under Xvfb: xvfb-run -a window_screenshots ...)
 // For each language it writes <lang>_idle.png (the clip probed),
-// <lang>_busy.png (a job in progress) and <lang>_done.png (after the job),
+// <lang>_busy.png (a job in progress), <lang>_endbox.png (the end message)
+// and <lang>_done.png (after the job),
 // with the settings in a private folder.
 #include <cstdio>
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QSettings>
@@ -63,8 +65,20 @@ int main(int argc, char** argv) {
             taken = true;
             dlg.grab().save(outDir + "/" + name + "_busy.png");
         });
+        // The real end message box: a picture of it, then OK.
+        SetMessageBoxHook({});
+        QTimer boxWatch;
+        QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            box->grab().save(outDir + "/" + name + "_endbox.png");
+            boxes += box->windowTitle() + QStringLiteral(": ") + box->text() + QLatin1Char('\n');
+            box->accept();
+        });
+        boxWatch.start(100);
         dlg.OnReverseVideo();
         while (dlg.m_bBusy.load() != 0) QApplication::processEvents(QEventLoop::AllEvents, 20);
+        boxWatch.stop();
         QApplication::processEvents();
         dlg.grab().save(outDir + "/" + name + "_done.png");
         std::printf("%s: %s\n", names[lang], qPrintable(boxes));
