@@ -8,7 +8,9 @@
 
 #include "engine/fatal_error.h"
 #include "engine/job_texts.h"
+#include "engine/mjpeg_writer.h"
 #include "engine/numeric.h"
+#include "engine/video_decoder.h"
 
 namespace {
 
@@ -27,16 +29,26 @@ const Pass kPassStep1b = {jobtext::kStep1b, 6, jobtext::kWarnSixErrors};
 // the writer and the capture. False when the
 // writer cannot be created (nothing read, capture left open) or the file
 // written does not hold the frames handed to it.
-bool ConvertFrames(JobContext& ctx, cv::VideoCapture& cap, const std::string& target, double fps,
-                   int width, int height, int frames, const std::string& previewPath,
-                   const Pass& pass) {
+//
+// When the input's pictures can be read as they are decoded (see
+// VideoDecoder), they are read from `inputPath` directly and handed to the
+// writer in their own colour format: the same frames, in the same order,
+// without the capture's conversion to BGR and the writer's conversion back.
+bool ConvertFrames(JobContext& ctx, cv::VideoCapture& cap, const std::string& inputPath,
+                   const std::string& target, double fps, int width, int height, int frames,
+                   const std::string& previewPath, const Pass& pass) {
     const int lang = ctx.Language();
     // The writer makes no picture narrower or lower than 2 pixels (it rounds
     // odd sizes down): a 1-pixel side is written as 2, the frames enlarged.
     const bool enlarge = width == 1 || height == 1;
     const cv::Size size(enlarge ? std::max(width, 2) : width, enlarge ? std::max(height, 2) : height);
-    cv::VideoWriter writer;
-    if (!OpenMjpegWriter(writer, target, fps, size.width, size.height)) return false;
+    MjpegWriter writer;
+    if (!writer.Open(target, fps, size.width, size.height)) return false;
+
+    VideoDecoder decoder;
+    const bool direct = !enlarge && decoder.Open(inputPath) && decoder.Width() == width &&
+                        decoder.Height() == height;
+    ff::FramePtr picture(direct ? av_frame_alloc() : nullptr);
 
     ctx.SetProgressPos(0);
     ctx.SetProgressRange(frames);
@@ -49,14 +61,19 @@ bool ConvertFrames(JobContext& ctx, cv::VideoCapture& cap, const std::string& ta
     int failures = 0;
     int written = 0;
     for (int i = 0; (!counted || i < frames) && !ctx.Cancelled(); ++i) {
-        if (ReadFrame(cap, frame)) {
+        const bool got = direct ? picture && decoder.Read(picture.get()) : ReadFrame(cap, frame);
+        if (got) {
             failures = 0;
             if ((i & 15) == 0) {
-                SaveFramePicture(frame, previewPath);
+                if (!direct || decoder.ToBgr(picture.get(), frame)) SaveFramePicture(frame, previewPath);
                 ctx.LoadFromFile(previewPath);
             }
-            if (enlarge) cv::resize(frame, frame, size, 0, 0, cv::INTER_NEAREST);
-            writer.write(frame);
+            if (direct) {
+                writer.Write(picture.get());
+            } else {
+                if (enlarge) cv::resize(frame, frame, size, 0, 0, cv::INTER_NEAREST);
+                writer.Write(frame);
+            }
             ++written;
         } else if (!counted) {
             break;
@@ -109,7 +126,7 @@ bool ConvertToMjpeg(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& in
     // Step 1: every frame of the input at its own rate and size.
     ctx.AppendLog(jobtext::kNotMjpeg.Pick(lang) + mjpegPath + "\r\n");
     sourcePath = mjpegPath;
-    if (!ConvertFrames(ctx, cap, mjpegPath, input.fps, input.width, input.height,
+    if (!ConvertFrames(ctx, cap, inputPath, mjpegPath, input.fps, input.width, input.height,
                        input.frameCount, previewPath, kPassStep1)) {
         cap.release();
         ReportFatalError(ctx, jobtext::kError02);
@@ -134,7 +151,7 @@ bool ConvertToMjpeg(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& in
     }
     const int width = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_WIDTH));
     const int height = ToIntOrZero(cap.get(cv::CAP_PROP_FRAME_HEIGHT));
-    if (!ConvertFrames(ctx, cap, mjpegPath, r1, width, height, n1, previewPath, kPassStep1b)) {
+    if (!ConvertFrames(ctx, cap, inputPath, mjpegPath, r1, width, height, n1, previewPath, kPassStep1b)) {
         cap.release();
         ReportFatalError(ctx, jobtext::kError02);
         return false;

@@ -2,12 +2,15 @@
 
 #include "engine/fatal_error.h"
 #include "engine/job_texts.h"
+#include "engine/mjpeg_writer.h"
 
 bool ReverseSlow(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& info,
                  const std::string& target, const std::string& previewPath, int step) {
     const int lang = ctx.Language();
-    cv::VideoWriter writer;
-    if (!OpenMjpegWriter(writer, target, info.fps, info.width, info.height)) {
+    // The writer encodes on a thread of its own: the next frame is read and
+    // decoded while the last one is encoded.
+    MjpegWriter writer;
+    if (!writer.Open(target, info.fps, info.width, info.height)) {
         cap.release();
         ReportFatalError(ctx, jobtext::kError04);
         return false;
@@ -27,7 +30,7 @@ bool ReverseSlow(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& info,
                 SaveFramePicture(frame, previewPath);
                 ctx.LoadFromFile(previewPath);
             }
-            writer.write(frame);
+            writer.Write(frame);
             ++written;
         }
         ctx.SetProgressPos(i);
