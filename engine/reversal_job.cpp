@@ -120,7 +120,7 @@ private:
                 if (!Guarded([&] { return OpenMjpegCapture(cap, source_); })) return Fatal(jobtext::kError05);
                 info = ReadSourceInfo(cap);
             }
-            if (!Guarded([&] { return ReverseSlow(ctx_, cap, info, target_, temps_.preview, step_); })) {
+            if (!Guarded([&] { return ReverseSlow(ctx_, cap, info, target_, temps_.preview, step_, source_); })) {
                 if (ctx_.m_nError == 0) ReportFatalError(ctx_, jobtext::kError04);
                 return JobOutcome::Failed;
             }

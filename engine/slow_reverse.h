@@ -15,5 +15,10 @@
 // Releases writer and capture. False when the writer cannot be created or the
 // target does not hold the frames written (a full disk); error 04 has then
 // been reported.
+//
+// `sourcePath`, when given, names the file the capture is open on: when that
+// file's index lists the frames the capture counted, the frames are read
+// through the index and decoded without the capture (same pictures, faster).
 bool ReverseSlow(JobContext& ctx, cv::VideoCapture& cap, const SourceInfo& info,
-                 const std::string& target, const std::string& previewPath, int step);
+                 const std::string& target, const std::string& previewPath, int step,
+                 const std::string& sourcePath = std::string());

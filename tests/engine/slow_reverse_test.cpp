@@ -64,8 +64,14 @@ TEST(ReverseSlow, OutputFrameIIsSourceFrameNMinus1MinusI) {
     const auto sourceGreys = testmedia::GreyLevels(source);
     ASSERT_EQ(sourceGreys.size(), static_cast<size_t>(kFrames));
 
-    const struct { const char* name; bool (*open)(cv::VideoCapture&, const std::string&); } openers[] = {
-        {"OpenCapture", &OpenCapture}, {"OpenMjpegCapture", &OpenMjpegCapture}};
+    // Each capture, and the frames read through the file's index.
+    const struct {
+        const char* name;
+        bool (*open)(cv::VideoCapture&, const std::string&);
+        bool indexed;
+    } openers[] = {{"OpenCapture", &OpenCapture, false},
+                   {"OpenMjpegCapture", &OpenMjpegCapture, false},
+                   {"Indexed", &OpenMjpegCapture, true}};
     for (const auto& o : openers) {
         SCOPED_TRACE(o.name);
         cv::VideoCapture cap;
@@ -76,7 +82,7 @@ TEST(ReverseSlow, OutputFrameIIsSourceFrameNMinus1MinusI) {
         const std::string preview = dir.File("tmpAMB2Img.bmp");
 
         RecordingContext ctx;
-        ASSERT_TRUE(ReverseSlow(ctx, cap, info, target, preview, 2));
+        ASSERT_TRUE(ReverseSlow(ctx, cap, info, target, preview, 2, o.indexed ? source : std::string()));
         EXPECT_FALSE(cap.isOpened());
         EXPECT_EQ(ctx.Calls(), ExpectedCalls(kFrames, kFrames - 1, target, preview, 2));
 
