@@ -5,6 +5,7 @@ extern "C" {
 }
 
 #include <climits>
+#include <cstddef>
 #include <cmath>
 
 #include "encode/encode_texts.h"
@@ -44,6 +45,35 @@ int EncodeAndWrite(FinalEncoder& fe, AVCodecContext* c, const AVStream* st, cons
     }
 }
 
+// Full-range (0..255) to limited-range (16..235 luma, 16..240 chroma) tables.
+struct NarrowTables {
+    uint8_t luma[256];
+    uint8_t chroma[256];
+    NarrowTables() {
+        for (int v = 0; v < 256; ++v) {
+            luma[v] = static_cast<uint8_t>(std::lround(16.0 + v * 219.0 / 255.0));
+            chroma[v] = static_cast<uint8_t>(std::lround(128.0 + (v - 128) * 224.0 / 255.0));
+        }
+    }
+};
+
+// A full-range 4:2:0 picture into a limited-range one of the same size: the
+// common case (Motion-JPEG into MPEG-4, H.264, MS-MPEG-4), done by table
+// instead of by the scaler, which would filter every line for nothing.
+void NarrowRange420(const AVFrame* in, AVFrame* out) {
+    static const NarrowTables tables;
+    for (int p = 0; p < 3; ++p) {
+        const int w = p == 0 ? in->width : (in->width + 1) / 2;
+        const int h = p == 0 ? in->height : (in->height + 1) / 2;
+        const uint8_t* table = p == 0 ? tables.luma : tables.chroma;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* s = in->data[p] + static_cast<ptrdiff_t>(y) * in->linesize[p];
+            uint8_t* d = out->data[p] + static_cast<ptrdiff_t>(y) * out->linesize[p];
+            for (int x = 0; x < w; ++x) d[x] = table[s[x]];
+        }
+    }
+}
+
 // Converts a decoded picture into the encoder's pixel format, size and range
 // (the Motion-JPEG pictures are full range; most encoders take limited range).
 // Returns the converted picture, or nullptr on failure.
@@ -51,6 +81,24 @@ AVFrame* ConvertPicture(FinalEncoder& fe, const AVFrame* in) {
     const AVCodecContext* c = fe.videoEncoderContext.get();
     const int srcFull = IsFullRange(static_cast<AVPixelFormat>(in->format), in->color_range) ? 1 : 0;
     const int dstFull = IsFullRange(c->pix_fmt, c->color_range) ? 1 : 0;
+    const bool narrowOnly = srcFull && !dstFull && c->pix_fmt == AV_PIX_FMT_YUV420P &&
+                            (in->format == AV_PIX_FMT_YUVJ420P || in->format == AV_PIX_FMT_YUV420P) &&
+                            in->width == c->width && in->height == c->height;
+    if (narrowOnly) {
+        AVFrame* out = fe.convertedFrame.get();
+        if (!out->buf[0]) {
+            out->format = c->pix_fmt;
+            out->width = c->width;
+            out->height = c->height;
+            if (av_frame_get_buffer(out, 0) < 0) return nullptr;
+        } else if (av_frame_make_writable(out) < 0) {
+            return nullptr;
+        }
+        NarrowRange420(in, out);
+        out->color_range = AVCOL_RANGE_MPEG;
+        out->sample_aspect_ratio = in->sample_aspect_ratio;
+        return out;
+    }
     if (!fe.scaler || fe.scalerFormat != in->format || fe.scalerWidth != in->width ||
         fe.scalerHeight != in->height || fe.scalerFullRange != srcFull) {
         fe.scaler.reset(sws_alloc_context());
