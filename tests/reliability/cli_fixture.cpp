@@ -72,7 +72,7 @@ Outcome CliFixture::Run(const std::string& input, const std::string& args, const
     return o;
 }
 
-void CliFixture::ExpectNoTemporaryFile(const std::string& tmpdir) {
+void ExpectNoTemporaryFile(const std::string& tmpdir) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(tmpdir))
         EXPECT_FALSE(e.is_regular_file()) << "left behind: " << e.path();
 }

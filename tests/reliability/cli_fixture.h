@@ -60,15 +60,15 @@ private:
 // True when the tests may mount file systems.
 bool CanMount();
 
+// Nothing regular is left under the temporary folder.
+void ExpectNoTemporaryFile(const std::string& tmpdir);
+
 class CliFixture : public ::testing::Test {
 protected:
     // Runs ambrelo-cli -q ARGS INPUT with TMPDIR set to `tmpdir` (default: a
     // private folder of this test), then checks that the input's bytes are
     // unchanged and that nothing regular is left under TMPDIR.
     Outcome Run(const std::string& input, const std::string& args, const std::string& tmpdir = {});
-
-    // Nothing regular is left under the temporary folder.
-    static void ExpectNoTemporaryFile(const std::string& tmpdir);
 
     // The status, and: "Process done" with the end message for status 0,
     // never for any other; the error's log line and message when given.
