@@ -4,6 +4,7 @@
 // output whose frames are the input's in reverse order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
