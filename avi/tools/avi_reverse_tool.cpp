@@ -6,31 +6,14 @@
 #include <cstdio>
 
 #include "avi/fast_reverse.h"
-
-namespace {
-
-class SilentContext : public JobContext {
-public:
-    void SetProgressRange(int) override {}
-    void SetProgressPos(int) override {}
-    void SetStepText(const std::string&) override {}
-    void LoadFromFile(const std::string&) override {}
-    void LoadFromMemory(const void*, std::size_t) override {}
-    void ShowMessage(const std::string&, const std::string&, int) override {}
-    void SetBusyState(bool) override {}
-
-protected:
-    void OnLogAppended(const std::string&) override {}
-};
-
-}  // namespace
+#include "engine/quiet_context.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s SOURCE.avi TARGET.avi\n", argv[0]);
         return 2;
     }
-    SilentContext ctx;
+    QuietContext ctx;
     const auto start = std::chrono::steady_clock::now();
     const bool ok = ReverseAviFast(ctx, argv[1], argv[2]);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -7,21 +7,7 @@
 #include <string>
 
 #include "engine/probe.h"
-
-// A job context that drops everything it is told.
-class QuietContext : public JobContext {
-public:
-    void SetProgressRange(int) override {}
-    void SetProgressPos(int) override {}
-    void SetStepText(const std::string&) override {}
-    void LoadFromFile(const std::string&) override {}
-    void LoadFromMemory(const void*, std::size_t) override {}
-    void ShowMessage(const std::string&, const std::string&, int) override {}
-    void SetBusyState(bool) override {}
-
-protected:
-    void OnLogAppended(const std::string&) override {}
-};
+#include "engine/quiet_context.h"
 
 // Probes the file at path; false when the probe broke its promise.
 inline bool CheckProbe(const std::string& path) {
