@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include <opencv2/videoio.hpp>
@@ -46,7 +47,8 @@ public:
     }
 
 private:
-    enum class Next { Go, Cancel, Fail };
+    // A stage gives nothing when the job goes on, or how the job ends.
+    using Stop = std::optional<JobOutcome>;
 
     const char* T(const Text& t) const { return t.Pick(lang_); }
     void Log(const Text& t) { ctx_.AppendLog(T(t)); }
@@ -54,6 +56,12 @@ private:
     void Step(const Text& t) { ctx_.SetStepText(Format(T(t), step_)); }
     JobOutcome Fatal(const jobtext::ErrorText& e) {
         ReportFatalError(ctx_, e);
+        return JobOutcome::Failed;
+    }
+    // For stages that report their own errors: the fallback error covers a
+    // failure that escaped them (an exception from a library).
+    JobOutcome FatalUnlessReported(const jobtext::ErrorText& fallback) {
+        if (ctx_.m_nError == 0) ReportFatalError(ctx_, fallback);
         return JobOutcome::Failed;
     }
 
@@ -79,31 +87,43 @@ private:
     }
 
     JobOutcome Stages() {
-        // B. Open the input.
         cv::VideoCapture cap;
-        if (!Guarded([&] { return OpenCapture(cap, ctx_.m_strInputPath); }))
-            return Fatal(jobtext::kError05);
-        SourceInfo info = ReadSourceInfo(cap);
-        const int fourcc = ReadFourcc(cap);
+        SourceInfo info;
+        if (Stop stop = OpenAndConvert(cap, info)) return *stop;
+        if (Stop stop = ReverseVideo(cap, info)) return *stop;
+        if (Stop stop = ExtractSound()) return *stop;
+        if (Stop stop = ReverseSound()) return *stop;
+        if (Stop stop = WriteOutput(info.fps)) return *stop;
 
-        // C. Conversion to Motion-JPEG unless the input already is.
-        if (fourcc != kFourccMjpg) {
-            SourceInfo converted;
-            const SourceInfo input = info;
-            if (!Guarded([&] {
-                    return ConvertToMjpeg(ctx_, cap, input, ctx_.m_strInputPath, temps_.mjpeg, temps_.preview,
-                                          source_, converted);
-                })) {
-                if (ctx_.m_nError == 0) ReportFatalError(ctx_, jobtext::kError02);
-                return JobOutcome::Failed;
-            }
-            info = converted;
-            if (ctx_.Cancelled()) return JobOutcome::Canceled;
-            step_ = 2;
-            Log(jobtext::kConversionEnded);
-        }
+        // H. End message.
+        if (ctx_.Cancelled()) return JobOutcome::Canceled;
+        Log(jobtext::kProcessDone);
+        ctx_.ShowMessage(T(jobtext::kEndBoxText), T(jobtext::kEndBoxTitle), kMbOk);
+        return JobOutcome::Done;
+    }
 
-        // D. Video reversal, into the output itself or into a temporary file.
+    // B and C. Open the input; convert it to Motion-JPEG unless it already is.
+    Stop OpenAndConvert(cv::VideoCapture& cap, SourceInfo& info) {
+        if (!Guarded([&] { return OpenCapture(cap, ctx_.m_strInputPath); })) return Fatal(jobtext::kError05);
+        info = ReadSourceInfo(cap);
+        if (ReadFourcc(cap) == kFourccMjpg) return {};
+
+        SourceInfo converted;
+        const SourceInfo input = info;
+        if (!Guarded([&] {
+                return ConvertToMjpeg(ctx_, cap, input, ctx_.m_strInputPath, temps_.mjpeg, temps_.preview, source_,
+                                      converted);
+            }))
+            return FatalUnlessReported(jobtext::kError02);
+        info = converted;
+        if (ctx_.Cancelled()) return JobOutcome::Canceled;
+        step_ = 2;
+        Log(jobtext::kConversionEnded);
+        return {};
+    }
+
+    // D. Video reversal, into the output itself or into a temporary file.
+    Stop ReverseVideo(cv::VideoCapture& cap, SourceInfo& info) {
         if (ctx_.Cancelled()) return JobOutcome::Canceled;
         const bool direct = s_.OutputFormat == 0 && (!soundWanted_ || s_.SoundOption == 2);
         target_ = direct ? output_ : temps_.reversed;
@@ -120,48 +140,56 @@ private:
                 if (!Guarded([&] { return OpenMjpegCapture(cap, source_); })) return Fatal(jobtext::kError05);
                 info = ReadSourceInfo(cap);
             }
-            if (!Guarded([&] { return ReverseSlow(ctx_, cap, info, target_, temps_.preview, step_, source_); })) {
-                if (ctx_.m_nError == 0) ReportFatalError(ctx_, jobtext::kError04);
-                return JobOutcome::Failed;
-            }
+            if (!Guarded([&] { return ReverseSlow(ctx_, cap, info, target_, temps_.preview, step_, source_); }))
+                return FatalUnlessReported(jobtext::kError04);
         }
         ++step_;
         if (!ctx_.Cancelled()) Log(jobtext::kVideoReverseEnded);
+        return {};
+    }
 
-        // E. Sound extraction, from the user's own file.
+    // E. Sound extraction, from the user's own file.
+    Stop ExtractSound() {
         if (ctx_.Cancelled()) return JobOutcome::Canceled;
-        if (soundWanted_) {
-            Log(jobtext::kStartExtraction, temps_.audio);
-            Step(jobtext::kStepExtractAudio);
-            if (!Guarded([&] { return ExtractAudioTrack(ctx_, ctx_.m_strInputPath, temps_.audio); })) {
-                Log(jobtext::kWarnExtraction);
-                soundWanted_ = false;
-            }
-            ++step_;
-            Log(jobtext::kExtractionEnded);
+        if (!soundWanted_) return {};
+        Log(jobtext::kStartExtraction, temps_.audio);
+        Step(jobtext::kStepExtractAudio);
+        if (!Guarded([&] { return ExtractAudioTrack(ctx_, ctx_.m_strInputPath, temps_.audio); })) {
+            Log(jobtext::kWarnExtraction);
+            soundWanted_ = false;
         }
+        ++step_;
+        Log(jobtext::kExtractionEnded);
+        return {};
+    }
 
-        // F. Sound reversal (or the extracted sound as it is).
+    // F. Sound reversal (or the extracted sound as it is).
+    Stop ReverseSound() {
         if (ctx_.Cancelled()) return JobOutcome::Canceled;
-        if (soundWanted_ && s_.SoundOption == 3) {
+        if (!soundWanted_) return {};
+        if (s_.SoundOption == 3) {
             sound_ = temps_.audio;
-        } else if (soundWanted_) {
-            sound_ = temps_.audioRev;
-            const std::string target = s_.SoundOption == 2 ? output_ + ".wav" : temps_.audioRev;
-            if (s_.SoundOption == 2) separateWav_ = target;
-            Log(jobtext::kStartAudioReverse, target);
-            Step(jobtext::kStepReverseAudio);
-            if (!Guarded([&] { return ReverseWavFile(ctx_, temps_.audio, target); })) {
-                Log(jobtext::kWarnAudioReverse);
-                soundWanted_ = false;
-                std::remove(target.c_str());
-            }
-            ++step_;
-            Log(jobtext::kAudioReverseEnded);
-            if (s_.SoundOption == 2) soundWanted_ = false;
+            return {};
         }
+        sound_ = temps_.audioRev;
+        const std::string target = s_.SoundOption == 2 ? output_ + ".wav" : temps_.audioRev;
+        if (s_.SoundOption == 2) separateWav_ = target;
+        Log(jobtext::kStartAudioReverse, target);
+        Step(jobtext::kStepReverseAudio);
+        if (!Guarded([&] { return ReverseWavFile(ctx_, temps_.audio, target); })) {
+            Log(jobtext::kWarnAudioReverse);
+            soundWanted_ = false;
+            std::remove(target.c_str());
+        }
+        ++step_;
+        Log(jobtext::kAudioReverseEnded);
+        // The sound now lives in its own file: the video output gets none.
+        if (s_.SoundOption == 2) soundWanted_ = false;
+        return {};
+    }
 
-        // G. Output.
+    // G. Output: join, copy or final encoding by output format.
+    Stop WriteOutput(double fps) {
         if (ctx_.Cancelled()) return JobOutcome::Canceled;
         const std::string sound = soundWanted_ ? sound_ : std::string();
         const int bitrate = s_.BitrateSameAsInput != 0 ? -1 : s_.bitrate;
@@ -171,7 +199,7 @@ private:
             if (soundWanted_ && s_.FastComputation == 1) {
                 Log(jobtext::kMuxFast, output_);
                 Step(jobtext::kStepMux);
-                if (!Guarded([&] { return MuxAviAndWav(ctx_, target_, sound_, output_, info.fps); }))
+                if (!Guarded([&] { return MuxAviAndWav(ctx_, target_, sound_, output_, fps); }))
                     return Fatal(jobtext::kError08);
             } else if (soundWanted_) {
                 Log(jobtext::kMuxSlow, output_);
@@ -185,34 +213,28 @@ private:
                     return Fatal(jobtext::kError20409);
                 Log(jobtext::kCopyDone);
             }
-            break;
+            return {};
         case 1:
             Log(jobtext::kEncodeSame, output_);
             Step(jobtext::kStepEncodeSame);
             if (!Guarded([&] { return EncodeSameAsInput(ctx_, target_, sound, output_, input, bitrate); }))
                 return Fatal(jobtext::kError10Same);
-            break;
+            return {};
         case 2:
             Log(jobtext::kEncodeWmv, output_);
             Step(jobtext::kStepEncodeWmv);
             if (!Guarded([&] { return EncodeToWmv(ctx_, target_, sound, output_, bitrate, input); }))
                 return Fatal(jobtext::kError10Wmv);
-            break;
+            return {};
         case 3:
             Log(jobtext::kEncodeMp4, output_);
             Step(jobtext::kStepEncodeMp4);
             if (!Guarded([&] { return EncodeToMp4(ctx_, target_, sound, output_, bitrate, input); }))
                 return Fatal(jobtext::kError11);
-            break;
+            return {};
         default:
-            break;
+            return {};
         }
-
-        // H. End message.
-        if (ctx_.Cancelled()) return JobOutcome::Canceled;
-        Log(jobtext::kProcessDone);
-        ctx_.ShowMessage(T(jobtext::kEndBoxText), T(jobtext::kEndBoxTitle), kMbOk);
-        return JobOutcome::Done;
     }
 
     // H2 and I: cancel line, clean-up on every path.
