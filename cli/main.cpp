@@ -112,6 +112,8 @@ int main(int argc, char** argv) {
 
     if (demo) {
         input = "ambrelo-demo.mp4";
+        // The demo's own output is made again on every run.
+        if (output.empty()) force = true;
         std::fprintf(stderr, "Making the demo clip %s ...\n", input.c_str());
         const std::string err = MakeDemoClip(input);
         if (!err.empty()) return Usage(err);

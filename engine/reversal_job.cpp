@@ -73,7 +73,7 @@ private:
         source_ = ctx_.m_strInputPath;
         soundWanted_ = ctx_.m_bHasAudio != 0 && s_.SoundOption != 0;
         step_ = 1;
-        temps_ = MakeTempFileSet();
+        temps_ = ClaimTempFileSet();
 
         Log(jobtext::kStartProcess, output_);
         if (ctx_.m_bHasAudio) {

@@ -3,6 +3,7 @@
 // itself, where another user could plant links under the fixed names.
 #pragma once
 
+#include <memory>
 #include <string>
 
 struct TempFileSet {
@@ -13,7 +14,12 @@ struct TempFileSet {
     std::string audio;        // tmpAMB2Audio.wav    extracted sound
     std::string audioRev;     // tmpAMB2AudioRev.wav reversed sound
 
-    // Deletes the five files; a missing file is no error.
+    // Set by ClaimTempFileSet: keeps other jobs out of the folder while held.
+    std::shared_ptr<int> claim;
+    bool ownFolder = false;   // a folder made for this job alone, removed with the files
+
+    // Deletes the five files (and a folder made for this job alone); a missing
+    // file is no error.
     void RemoveAll() const;
     // True when path names one of the five files (same folder and name).
     bool Contains(const std::string& path) const;
@@ -24,7 +30,12 @@ struct TempFileSet {
 // "") a folder that is not a real directory owned by this user with mode 0700.
 std::string PrivateTempFolder();
 
-// The file set in PrivateTempFolder(). When that folder is refused, a fresh
-// folder made with mkdtemp (mode 0700) serves instead; every path is empty
-// only when no folder at all can be made.
+// The file set in PrivateTempFolder(), for checking paths against it. When
+// that folder is refused, a fresh folder made with mkdtemp (mode 0700) serves
+// instead; every path is empty only when no folder at all can be made.
 TempFileSet MakeTempFileSet();
+
+// The file set a job writes: PrivateTempFolder() claimed for this job alone,
+// or, while another job holds it (a second window or terminal), a fresh
+// private folder of its own. Two jobs never share the fixed names.
+TempFileSet ClaimTempFileSet();

@@ -84,3 +84,27 @@ TEST(TempFiles, PrivateFolderIsOwnedAndClosedToOthers) {
     chmod(t.folder.c_str(), 0700);
     unsetenv("TMPDIR");
 }
+
+TEST(TempFiles, JobsRunningAtOnceNeverShareAFolder) {
+    testmedia::TempDir dir;
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    std::string firstFolder;
+    {
+        const TempFileSet first = ClaimTempFileSet();
+        ASSERT_FALSE(first.folder.empty());
+        firstFolder = first.folder;
+        EXPECT_EQ(first.folder, PrivateTempFolder());
+
+        const TempFileSet second = ClaimTempFileSet();
+        ASSERT_FALSE(second.folder.empty());
+        EXPECT_NE(second.folder, first.folder);
+        struct stat st {};
+        ASSERT_EQ(lstat(second.folder.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        second.RemoveAll();
+        EXPECT_FALSE(testmedia::Exists(second.folder)) << "a folder of its own goes with its files";
+    }
+    // Once the first job is over its folder serves the next one.
+    EXPECT_EQ(ClaimTempFileSet().folder, firstFolder);
+    unsetenv("TMPDIR");
+}

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "engine/job_texts.h"
 #include "engine/probe.h"
@@ -298,6 +299,39 @@ TEST_F(ReversalJob, FailedSoundIsDroppedAndTheVideoCopied) {
     EXPECT_EQ(Steps(ctx)[2], "Step 3 : Copy of output file");
     ExpectReversedFrames(out, clips_->File("silent.avi"));
     ExpectNoTemporaryFile();
+}
+
+TEST_F(ReversalJob, TwoJobsAtOnceEachGetTheirOwnTemporaryFiles) {
+    // Two windows or terminals reversing two different clips at the same time.
+    const std::string other = out_.File("other.mp4");
+    testmedia::ClipSpec spec;
+    spec.width = 160;
+    spec.height = 120;
+    spec.seconds = 2.4;
+    spec.sound = true;
+    ASSERT_TRUE(testmedia::MakeClip(other, spec));
+    const std::string inputs[2] = {clips_->File("sound.mp4"), other};
+    RecordingContext a, b;
+    for (RecordingContext* ctx : {&a, &b}) {
+        ctx->m_strInputPath = inputs[ctx == &a ? 0 : 1];
+        ASSERT_TRUE(ProbeInput(*ctx).accepted);
+        ctx->m_strOutputPath = out_.File(ctx == &a ? "a.avi" : "b.avi");
+    }
+    JobOutcome ra = JobOutcome::Failed, rb = JobOutcome::Failed;
+    std::thread ta([&] { ra = RunReversalJob(a); });
+    std::thread tb([&] { rb = RunReversalJob(b); });
+    ta.join();
+    tb.join();
+    EXPECT_EQ(ra, JobOutcome::Done) << a.m_strLog;
+    EXPECT_EQ(rb, JobOutcome::Done) << b.m_strLog;
+    for (int i = 0; i < 2; ++i) {
+        const std::string out = out_.File(i == 0 ? "a.avi" : "b.avi");
+        ExpectReversedFrames(out, inputs[i]);
+        ExpectFalling(testmedia::DecodeAudio(out));
+    }
+    ExpectNoTemporaryFile();
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp_.path()))
+        EXPECT_FALSE(e.is_regular_file()) << e.path();
 }
 
 TEST_F(ReversalJob, ProbeReportAndRejection) {
