@@ -67,9 +67,9 @@ struct FinalEncoder {
     ff::CodecContextPtr audioEncoderContext;
     bool withAudio = false;
 
-    // Pictures: the decoded picture, and the converted picture when the
-    // encoder takes another pixel format, size or range than the decoder gives.
-    ff::FramePtr videoFrame;
+    // Pictures: the converted picture when the encoder takes another pixel
+    // format, size or range than the decoder gives (the decoded pictures come
+    // from the read-ahead thread, see video_read_ahead.h).
     ff::FramePtr convertedFrame;
     SwsPtr scaler;
     int scalerFormat = -1, scalerWidth = 0, scalerHeight = 0, scalerFullRange = -1;
@@ -84,7 +84,6 @@ struct FinalEncoder {
     AudioFifoPtr fifo;
     int frameSize = 0;                // samples per encoder frame; 0: any length
 
-    ff::PacketPtr videoPacket;
     ff::PacketPtr audioPacket;
     ff::PacketPtr outPacket;
 

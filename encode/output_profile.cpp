@@ -303,10 +303,8 @@ int SetupOutput(FinalEncoder& fe, const AppSettings& settings, const std::string
     if (avformat_write_header(fe.output.get(), nullptr) < 0) return -15;
 
     // 8. Frames and packets.
-    fe.videoFrame.reset(av_frame_alloc());
     fe.convertedFrame.reset(av_frame_alloc());
-    if (!fe.videoFrame || !fe.convertedFrame) return -16;
-    fe.videoFrame->pts = AV_NOPTS_VALUE;
+    if (!fe.convertedFrame) return -16;
     if (fe.withAudio) {
         fe.audioOutputFrame.reset(av_frame_alloc());
         fe.audioConvertedFrame.reset(av_frame_alloc());
@@ -315,10 +313,9 @@ int SetupOutput(FinalEncoder& fe, const AppSettings& settings, const std::string
         if (!fe.audioDecodedFrame) return -18;
         fe.audioOutputFrame->pts = AV_NOPTS_VALUE;
     }
-    fe.videoPacket.reset(av_packet_alloc());
     fe.audioPacket.reset(av_packet_alloc());
     fe.outPacket.reset(av_packet_alloc());
-    if (!fe.videoPacket || !fe.audioPacket || !fe.outPacket) return -16;
+    if (!fe.audioPacket || !fe.outPacket) return -16;
 
     // 9. Counters.
     fe.videoSeconds = 0.0;

@@ -11,6 +11,7 @@ extern "C" {
 #include "encode/encode_texts.h"
 #include "encode/final_encoder.h"
 #include "encode/output_profile.h"
+#include "encode/video_read_ahead.h"
 
 namespace enc {
 
@@ -140,10 +141,9 @@ AVFrame* ConvertPicture(FinalEncoder& fe, const AVFrame* in) {
     return out;
 }
 
-// One decoded picture: preview every 16th, count it, encode it with the
-// timestamp of its rank.
-void EncodePicture(FinalEncoder& fe, JobContext* ctx, const AVPacket* pkt) {
-    AVFrame* in = fe.videoFrame.get();
+// One decoded picture, from `pkt` (nullptr: the decoder's drain): preview
+// every 16th, count it, encode it with the timestamp of its rank.
+void EncodePicture(FinalEncoder& fe, JobContext* ctx, AVFrame* in, const AVPacket* pkt) {
     if (ctx && (fe.videoFrameCount & 15) == 0 && pkt && pkt->data && pkt->size > 0)
         ctx->LoadFromMemory(pkt->data, static_cast<std::size_t>(pkt->size));
     ++fe.videoFrameCount;
@@ -165,13 +165,13 @@ void EncodePicture(FinalEncoder& fe, JobContext* ctx, const AVPacket* pkt) {
     av_frame_unref(in);
 }
 
-// Decodes one packet of the video source (nullptr: drain the decoder) and
-// encodes the pictures it gives.
-void DecodeVideoPacket(FinalEncoder& fe, JobContext* ctx, const AVPacket* pkt) {
-    if (pkt && pkt->stream_index != fe.videoSource.videoIndex) return;
-    AVCodecContext* dec = fe.videoSource.videoDecoder.get();
-    if (avcodec_send_packet(dec, pkt) < 0) return;
-    while (avcodec_receive_frame(dec, fe.videoFrame.get()) >= 0) EncodePicture(fe, ctx, pkt);
+// Encodes the pictures one packet of the video source gave.
+void EncodePictures(FinalEncoder& fe, JobContext* ctx, DecodedPacket& decoded) {
+    for (ff::FramePtr& picture : decoded.pictures) {
+        if (fe.writeError != 0) break;
+        EncodePicture(fe, ctx, picture.get(), decoded.packet.get());
+    }
+    decoded.pictures.clear();
 }
 
 // Hands samples in the encoder's format to the encoder, stamped with the
@@ -310,19 +310,27 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
     ctx.SetProgressPos(0);
     ctx.SetProgressRange(ProgressMillis(ctx.m_dDuration));
 
-    AVFormatContext* video = fe.videoSource.input.get();
     AVFormatContext* audio = fe.audioSource.input.get();
     bool videoEnded = false;
+    bool readFailed = false;
+
+    // The video source is read and decoded a few packets ahead on another
+    // thread. Declared after `fe`, so it is stopped before the source closes.
+    VideoReadAhead reader(fe.videoSource);
+    DecodedPacket decoded;
 
     // Pictures, each followed by enough sound to keep the sound ahead.
     while (!ctx.Cancelled() && fe.writeError == 0) {
-        if (av_read_frame(video, fe.videoPacket.get()) < 0) {
+        if (!reader.Next(decoded)) {
+            readFailed = true;
+            break;
+        }
+        if (decoded.last) {
             videoEnded = true;
             break;
         }
-        DecodeVideoPacket(fe, &ctx, fe.videoPacket.get());
+        EncodePictures(fe, &ctx, decoded);
         ctx.SetProgressPos(ProgressMillis(fe.videoSeconds));
-        av_packet_unref(fe.videoPacket.get());
 
         while (fe.withAudio && fe.videoSeconds >= fe.audioSeconds && fe.writeError == 0) {
             if (av_read_frame(audio, fe.audioPacket.get()) < 0) {
@@ -334,7 +342,9 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
             av_packet_unref(fe.audioPacket.get());
         }
     }
-    if (videoEnded && fe.writeError == 0) DecodeVideoPacket(fe, &ctx, nullptr);
+    if (videoEnded && fe.writeError == 0) EncodePictures(fe, &ctx, decoded);
+    reader.Stop();
+    if (readFailed) return false;
 
     // The rest of the sound, also after a cancel.
     if (fe.withAudio && fe.writeError == 0) {
