@@ -43,11 +43,11 @@ if [ "${AMBRELO_SKIP_SANITIZERS:-0}" != "1" ]; then
 
   echo "== threaded tests under ThreadSanitizer"
   cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBRELO_SANITIZE=thread >/dev/null
-  cmake --build "$root/build-tsan" -j "$jobs" --target ambrelo-cli e2e_cli_test reliability_picture_threads_test
+  cmake --build "$root/build-tsan" -j "$jobs" --target ambrelo-cli e2e_cli_test reliability_picture_threads_test encode_final_test
   stage "built with ThreadSanitizer"
   # FFmpeg, OpenCV and Qt are not instrumented: scripts/sanitizers/tsan.supp
   # names the few reports that come from inside them, and why.
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/sanitizers/tsan.supp" \
-    bash -c 'cd build-tsan && ctest --output-on-failure -j "$0" -R "^(Cli|PictureControlThreads)\."' "$jobs"
+    bash -c 'cd build-tsan && ctest --output-on-failure -j "$0" -R "^(Cli|PictureControlThreads|FinalEncode)\."' "$jobs"
   stage "tests under ThreadSanitizer done"
 fi
