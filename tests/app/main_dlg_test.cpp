@@ -11,17 +11,14 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
 #include "app/file_dialogs.h"
 #include "app/main_dlg.h"
@@ -56,22 +53,6 @@ bool WaitFor(const std::function<bool()>& done, int guardMs = 300000) {
     }
     QApplication::processEvents();
     return true;
-}
-
-// Drags the files onto the window and drops them; false when the window
-// refused the drag.
-bool DropFiles(QWidget* w, const QStringList& paths) {
-    QMimeData mime;
-    QList<QUrl> urls;
-    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
-    mime.setUrls(urls);
-    const QPoint at(w->width() / 2, w->height() / 2);
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &drop);
-    return drop.isAccepted();
 }
 
 // The state of one picture button: enabled, and the bitmap it shows.

@@ -1,6 +1,11 @@
 #include "tests/controls/ui_test_util.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
 #include <QProcess>
 #include <QSettings>
 #include <QVariant>
@@ -93,4 +98,18 @@ QByteArray MakeStill(const QString& dir, const QString& name, int w, int h, cons
                     "-frames:v", "1", "-update", "1", out}))
         return {};
     return ReadAll(out);
+}
+
+bool DropFiles(QWidget* w, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    mime.setUrls(urls);
+    const QPoint at(w->width() / 2, w->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &drop);
+    return drop.isAccepted();
 }

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+class QWidget;
+
 // Empties the store.
 void ClearStore();
 // The values in section "Settings", by name.
@@ -27,6 +29,10 @@ struct MessageRecorder {
     ~MessageRecorder();
     std::vector<Box> boxes;
 };
+
+// Drags the files onto the widget and drops them; false when the widget
+// refused the drag or the drop.
+bool DropFiles(QWidget* w, const QStringList& paths);
 
 // Runs ffmpeg with the arguments; true when it succeeded.
 bool RunFfmpeg(const QStringList& args);

@@ -14,12 +14,9 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMimeData>
 #include <QTest>
-#include <QUrl>
 
 #include "app/file_dialogs.h"
 #include "app/main_dlg.h"
@@ -49,18 +46,6 @@ bool WaitFor(const std::function<bool()>& done) {
     }
     QApplication::processEvents();
     return true;
-}
-
-bool DropFile(QWidget* w, const std::string& path) {
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(Q(path))});
-    const QPoint at(w->width() / 2, w->height() / 2);
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &drop);
-    return drop.isAccepted();
 }
 
 struct Box {
@@ -101,7 +86,7 @@ protected:
     // for the job's end.
     void RunJob(CAmbrelo2Dlg& dlg, const std::string& input, const std::string& output,
                 const std::function<void()>& beforeStart = {}) {
-        ASSERT_TRUE(DropFile(&dlg, input));
+        ASSERT_TRUE(DropFiles(&dlg, {Q(input)}));
         ASSERT_EQ(static_cast<QLabel*>(dlg.Item(CAmbrelo2Dlg::kFilePath))->text(), Q(input));
         ASSERT_TRUE(dlg.Button(CAmbrelo2Dlg::kReverse)->isEnabled());
         SetFileDialogHooks({}, [output](QWidget*, const SaveFileRequest& r) {
