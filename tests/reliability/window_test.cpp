@@ -48,11 +48,6 @@ bool WaitFor(const std::function<bool()>& done) {
     return true;
 }
 
-struct Box {
-    QString text, caption;
-    int style;
-};
-
 class WindowRows : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -71,12 +66,8 @@ protected:
         ClearStore();
         settings::WriteInt(settings::kLanguage, 0);
         settings::WriteInt(settings::kShowDebug, 1);
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int style) {
-            boxes_.push_back({text, caption, style});
-        });
     }
     void TearDown() override {
-        SetMessageBoxHook({});
         SetFileDialogHooks({}, {});
         unsetenv("TMPDIR");
     }
@@ -93,7 +84,7 @@ protected:
             return output.empty() ? r.proposedName : Q(output);
         });
         if (beforeStart) beforeStart();
-        boxes_.clear();
+        messages_.boxes.clear();
         QTest::mouseClick(dlg.Button(CAmbrelo2Dlg::kReverse), Qt::LeftButton);
         ASSERT_TRUE(WaitFor([&] { return dlg.m_bBusy.load() == 0; }));
     }
@@ -109,7 +100,7 @@ protected:
     static TempDir* clips_;
     TempDir tmp_;
     TempDir work_;
-    std::vector<Box> boxes_;
+    MessageRecorder messages_;  // the boxes the window showed
 };
 TempDir* WindowRows::clips_ = nullptr;
 
@@ -124,8 +115,8 @@ TEST_F(WindowRows, PathsWithSpacesAccentsAndChineseCharacters) {
         CAmbrelo2Dlg dlg;
         dlg.show();
         RunJob(dlg, input, "");
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].text, "反向转换完成 !");
+        ASSERT_EQ(messages_.boxes.size(), 1u);
+        EXPECT_EQ(messages_.boxes[0].text, "反向转换完成 !");
         ExpectIdle(dlg);
         const std::string output = input + ".rev.avi";
         ASSERT_TRUE(testmedia::Exists(output));
@@ -147,7 +138,7 @@ TEST_F(WindowRows, FaultsEndInTheirErrorBox) {
         dlg.show();
         reference = work_.File("reference.avi");
         RunJob(dlg, Clip(), reference);
-        ASSERT_EQ(boxes_.size(), 1u);
+        ASSERT_EQ(messages_.boxes.size(), 1u);
     }
     // The small disk lives outside the job's temporary folder.
     unsetenv("TMPDIR");
@@ -180,10 +171,10 @@ TEST_F(WindowRows, FaultsEndInTheirErrorBox) {
         RunJob(dlg, c.input, c.output, [&] {
             if (c.deleteInput) std::filesystem::remove(c.input);
         });
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].text, QString::fromUtf8(c.error.box.def));
-        EXPECT_EQ(boxes_[0].caption, "Error");
-        EXPECT_EQ(boxes_[0].style, kMsgIconError);
+        ASSERT_EQ(messages_.boxes.size(), 1u);
+        EXPECT_EQ(messages_.boxes[0].text, QString::fromUtf8(c.error.box.def));
+        EXPECT_EQ(messages_.boxes[0].caption, "Error");
+        EXPECT_EQ(messages_.boxes[0].style, kMsgIconError);
         ExpectIdle(dlg);
         EXPECT_FALSE(dlg.m_strLog.find("* Process done !") != std::string::npos);
         EXPECT_NE(dlg.m_strLog.find(c.error.log.def), std::string::npos) << dlg.m_strLog;
