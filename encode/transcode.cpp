@@ -12,6 +12,7 @@ extern "C" {
 #include "encode/final_encoder.h"
 #include "encode/output_profile.h"
 #include "encode/video_read_ahead.h"
+#include "engine/range_map.h"
 
 namespace enc {
 
@@ -46,32 +47,15 @@ int EncodeAndWrite(FinalEncoder& fe, AVCodecContext* c, const AVStream* st, cons
     }
 }
 
-// Full-range (0..255) to limited-range (16..235 luma, 16..240 chroma) tables.
-struct NarrowTables {
-    uint8_t luma[256];
-    uint8_t chroma[256];
-    NarrowTables() {
-        for (int v = 0; v < 256; ++v) {
-            luma[v] = static_cast<uint8_t>(std::lround(16.0 + v * 219.0 / 255.0));
-            chroma[v] = static_cast<uint8_t>(std::lround(128.0 + (v - 128) * 224.0 / 255.0));
-        }
-    }
-};
-
 // A full-range 4:2:0 picture into a limited-range one of the same size: the
-// common case (Motion-JPEG into MPEG-4, H.264, MS-MPEG-4), done by table
-// instead of by the scaler, which would filter every line for nothing.
+// common case (Motion-JPEG into MPEG-4, H.264, MS-MPEG-4), done plane by plane
+// with a direct mapping instead of by the scaler, which would filter every
+// line for nothing.
 void NarrowRange420(const AVFrame* in, AVFrame* out) {
-    static const NarrowTables tables;
     for (int p = 0; p < 3; ++p) {
         const int w = p == 0 ? in->width : (in->width + 1) / 2;
         const int h = p == 0 ? in->height : (in->height + 1) / 2;
-        const uint8_t* table = p == 0 ? tables.luma : tables.chroma;
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* s = in->data[p] + static_cast<ptrdiff_t>(y) * in->linesize[p];
-            uint8_t* d = out->data[p] + static_cast<ptrdiff_t>(y) * out->linesize[p];
-            for (int x = 0; x < w; ++x) d[x] = table[s[x]];
-        }
+        NarrowPlane(in->data[p], in->linesize[p], out->data[p], out->linesize[p], w, h, p != 0);
     }
 }
 
