@@ -69,6 +69,15 @@ bool VideoReadAhead::ReadAndDecode() {
 // A packet the decoder refuses gives no picture. False on a failed allocation.
 bool VideoReadAhead::Decode(const AVPacket* pkt, DecodedPacket& entry) {
     AVCodecContext* dec = source_.videoDecoder.get();
+    if (pkt && dec->codec_id == AV_CODEC_ID_MJPEG) {
+        ff::FramePtr frame(av_frame_alloc());
+        if (!frame) return false;
+        if (jpeg_.Decode(pkt->data, static_cast<std::size_t>(pkt->size), dec->width, dec->height, frame.get())) {
+            frame->sample_aspect_ratio = dec->sample_aspect_ratio;
+            entry.pictures.push_back(std::move(frame));
+            return true;
+        }
+    }
     if (avcodec_send_packet(dec, pkt) < 0) return true;
     for (;;) {
         ff::FramePtr frame(av_frame_alloc());

@@ -1,6 +1,8 @@
 // Reads and decodes the video source on a thread of its own, a few packets
 // ahead of the encoder, so that the Motion-JPEG decoding of one picture runs
-// while the previous ones are encoded. The results come back one packet at a
+// while the previous ones are encoded. Motion-JPEG pictures in 4:2:0 are
+// decoded by libjpeg-turbo (engine/jpeg_codec), any other by the source's
+// decoder. The results come back one packet at a
 // time, in file order; every frame and packet is owned by the queue entry that
 // carries it.
 #pragma once
@@ -14,6 +16,7 @@
 
 #include "audio/ffmpeg_util.h"
 #include "encode/final_encoder.h"
+#include "engine/jpeg_codec.h"
 
 namespace enc {
 
@@ -47,6 +50,7 @@ private:
 
     InputSide& source_;
     const std::size_t depth_;
+    jpeg::Decoder jpeg_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<DecodedPacket> queue_;

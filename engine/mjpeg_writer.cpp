@@ -11,38 +11,11 @@ extern "C" {
 #include <cstring>
 
 #include "avi/avi_reader.h"
+#include "engine/range_map.h"
 
 namespace {
 
 constexpr unsigned kTagMjpg = MKTAG('M', 'J', 'P', 'G');
-
-// Limited-range (16..235, 16..240) to full-range (0..255) tables.
-struct RangeTables {
-    uint8_t luma[256];
-    uint8_t chroma[256];
-    RangeTables() {
-        for (int v = 0; v < 256; ++v) {
-            const double y = std::round((v - 16) * 255.0 / 219.0);
-            const double c = std::round((v - 128) * 255.0 / 224.0 + 128.0);
-            luma[v] = static_cast<uint8_t>(std::clamp(y, 0.0, 255.0));
-            chroma[v] = static_cast<uint8_t>(std::clamp(c, 0.0, 255.0));
-        }
-    }
-};
-
-const RangeTables& Tables() {
-    static const RangeTables tables;
-    return tables;
-}
-
-void MapPlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
-              const uint8_t* table) {
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* s = src + static_cast<ptrdiff_t>(y) * srcStride;
-        uint8_t* d = dst + static_cast<ptrdiff_t>(y) * dstStride;
-        for (int x = 0; x < width; ++x) d[x] = table[s[x]];
-    }
-}
 
 bool IsFullRange(const AVFrame* f) {
     return f->format == AV_PIX_FMT_YUVJ420P || f->format == AV_PIX_FMT_YUVJ422P ||
@@ -79,7 +52,6 @@ void MjpegWriter::Reset() {
     for (AVFrame* f : queue_) spare_.push_back(f);
     queue_.clear();
     output_.reset();
-    encoder_.reset();
     stream_ = nullptr;
     packet_.reset();
     scaler_.reset();
@@ -102,8 +74,7 @@ bool MjpegWriter::Open(const std::string& path, double fps, int width, int heigh
     if (width <= 0 || height <= 0) return false;
 
     const AVOutputFormat* format = av_guess_format(nullptr, path.c_str(), nullptr);
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
-    if (!format || !codec) return false;
+    if (!format) return false;
 
     AVFormatContext* oc = avformat_alloc_context();
     if (!oc) return false;
@@ -114,9 +85,8 @@ bool MjpegWriter::Open(const std::string& path, double fps, int width, int heigh
     oc->max_delay = static_cast<int>(0.7 * AV_TIME_BASE);
 
     stream_ = avformat_new_stream(oc, nullptr);
-    encoder_.reset(avcodec_alloc_context3(codec));
     packet_.reset(av_packet_alloc());
-    if (!stream_ || !encoder_ || !packet_) return Reset(), false;
+    if (!stream_ || !packet_) return Reset(), false;
 
     // The tag "MJPG" where the container lists it, else the container's own
     // tag for Motion-JPEG.
@@ -126,32 +96,28 @@ bool MjpegWriter::Open(const std::string& path, double fps, int width, int heigh
         if (own != 0) tag = own;
     }
 
-    // OpenCV's writer settings for Motion-JPEG: 3 bits per pixel per frame as
-    // base rate, raised by half twice, minimum quantiser 3, full-range 4:2:0.
+    // The stream header of OpenCV's writer for Motion-JPEG: 3 bits per pixel
+    // per frame as base rate, raised by half twice, full-range 4:2:0.
     const double base = std::min(3.0 * fps * width * height, static_cast<double>(INT_MAX) / 2);
     const int64_t baseInt = static_cast<int64_t>(base + 0.5);
     int64_t bitRate = std::min<int64_t>(baseInt + baseInt / 2, INT_MAX);
     bitRate = std::min<int64_t>(bitRate + static_cast<int64_t>(base / 2), INT_MAX);
 
-    AVCodecContext* c = encoder_.get();
-    c->codec_id = AV_CODEC_ID_MJPEG;
-    c->codec_type = AVMEDIA_TYPE_VIDEO;
-    c->codec_tag = tag;
-    c->width = width;
-    c->height = height;
-    c->time_base = RateTimeBase(fps);
-    c->gop_size = 12;
-    c->pix_fmt = AV_PIX_FMT_YUVJ420P;
-    c->qmin = 3;
-    c->bit_rate = bitRate;
-    c->bit_rate_tolerance = static_cast<int>(bitRate);
-    c->thread_count = 1;  // the encoder runs on a thread of its own
-    if (format->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    stream_->avg_frame_rate = AVRational{c->time_base.den, c->time_base.num};
-    stream_->time_base = c->time_base;
+    AVCodecParameters* par = stream_->codecpar;
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = AV_CODEC_ID_MJPEG;
+    par->codec_tag = tag;
+    par->width = width;
+    par->height = height;
+    par->format = AV_PIX_FMT_YUVJ420P;
+    par->color_range = AVCOL_RANGE_JPEG;
+    par->chroma_location = AVCHROMA_LOC_CENTER;
+    par->bit_rate = bitRate;
+    par->sample_aspect_ratio = AVRational{0, 1};
+    timeBase_ = RateTimeBase(fps);
+    stream_->avg_frame_rate = AVRational{timeBase_.den, timeBase_.num};
+    stream_->time_base = timeBase_;
 
-    if (avcodec_open2(c, codec, nullptr) < 0) return Reset(), false;
-    if (avcodec_parameters_from_context(stream_->codecpar, c) < 0) return Reset(), false;
     if (!(format->flags & AVFMT_NOFILE) && avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE) < 0)
         return Reset(), false;
     if (avformat_write_header(oc, nullptr) < 0) return Reset(), false;
@@ -159,12 +125,15 @@ bool MjpegWriter::Open(const std::string& path, double fps, int width, int heigh
     width_ = width;
     height_ = height;
     for (int i = 0; i < kQueueDepth + 1; ++i) {
+        // Room for whole blocks: the encoder reads the right-hand padding.
         ff::FramePtr f(av_frame_alloc());
         if (!f) return Reset(), false;
         f->format = AV_PIX_FMT_YUVJ420P;
+        f->width = jpeg::PaddedLuma(width);
+        f->height = jpeg::PaddedLuma(height);
+        if (av_frame_get_buffer(f.get(), 0) < 0) return Reset(), false;
         f->width = width;
         f->height = height;
-        if (av_frame_get_buffer(f.get(), 0) < 0) return Reset(), false;
         spare_.push_back(f.get());
         frames_.push_back(std::move(f));
     }
@@ -178,17 +147,11 @@ AVFrame* MjpegWriter::TakeFreeFrame() {
     if (failed_) return nullptr;
     AVFrame* f = spare_.back();
     spare_.pop_back();
-    lock.unlock();
-    // The encoder may still hold a reference to this picture's buffer.
-    if (!av_frame_is_writable(f) && av_frame_make_writable(f) < 0) {
-        std::lock_guard<std::mutex> again(mutex_);
-        spare_.push_back(f);
-        return nullptr;
-    }
     return f;
 }
 
 bool MjpegWriter::Queue(AVFrame* frame) {
+    PadRight(frame);
     frame->pts = nextPts_++;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -269,15 +232,13 @@ bool MjpegWriter::Write(const AVFrame* picture) {
     if (planar420) {
         // 4:2:0 pictures only need their range widened (or nothing at all).
         const bool full = IsFullRange(picture);
-        const RangeTables& t = Tables();
         for (int p = 0; p < 3; ++p) {
             const int w = p == 0 ? width_ : width_ / 2;
             const int h = p == 0 ? height_ : height_ / 2;
             if (full) {
                 av_image_copy_plane(out->data[p], out->linesize[p], picture->data[p], picture->linesize[p], w, h);
             } else {
-                MapPlane(picture->data[p], picture->linesize[p], out->data[p], out->linesize[p], w, h,
-                         p == 0 ? t.luma : t.chroma);
+                WidenPlane(picture->data[p], picture->linesize[p], out->data[p], out->linesize[p], w, h, p != 0);
             }
         }
     } else {
@@ -292,21 +253,36 @@ bool MjpegWriter::Write(const AVFrame* picture) {
     return Queue(out);
 }
 
-bool MjpegWriter::EncodeOne(AVFrame* frame) {
-    AVCodecContext* c = encoder_.get();
-    int rc = avcodec_send_frame(c, frame);
-    if (rc < 0) return false;
-    AVPacket* pkt = packet_.get();
-    for (;;) {
-        rc = avcodec_receive_packet(c, pkt);
-        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
-        if (rc < 0) return false;
-        av_packet_rescale_ts(pkt, c->time_base, stream_->time_base);
-        pkt->stream_index = stream_->index;
-        rc = av_write_frame(output_.get(), pkt);
-        av_packet_unref(pkt);
-        if (rc < 0) return false;
+// Repeats the last pixel of every row up to the next whole block.
+void MjpegWriter::PadRight(AVFrame* frame) const {
+    const int padded = jpeg::PaddedLuma(width_);
+    if (padded == width_) return;
+    for (int p = 0; p < 3; ++p) {
+        const int w = p == 0 ? width_ : width_ / 2;
+        const int extra = p == 0 ? padded - width_ : (padded - width_) / 2;
+        const int h = p == 0 ? height_ : height_ / 2;
+        for (int y = 0; y < h; ++y) {
+            uint8_t* row = frame->data[p] + static_cast<ptrdiff_t>(y) * frame->linesize[p];
+            std::memset(row + w, row[w - 1], static_cast<size_t>(extra));
+        }
     }
+}
+
+bool MjpegWriter::EncodeOne(AVFrame* frame) {
+    const uint8_t* const planes[3] = {frame->data[0], frame->data[1], frame->data[2]};
+    const int strides[3] = {frame->linesize[0], frame->linesize[1], frame->linesize[2]};
+    if (!encoder_.Encode(planes, strides, width_, height_)) return false;
+    AVPacket* pkt = packet_.get();
+    if (av_new_packet(pkt, static_cast<int>(encoder_.Size())) < 0) return false;
+    std::memcpy(pkt->data, encoder_.Data(), encoder_.Size());
+    pkt->pts = pkt->dts = frame->pts;
+    pkt->duration = 1;
+    pkt->flags |= AV_PKT_FLAG_KEY;
+    av_packet_rescale_ts(pkt, timeBase_, stream_->time_base);
+    pkt->stream_index = stream_->index;
+    const int rc = av_write_frame(output_.get(), pkt);
+    av_packet_unref(pkt);
+    return rc >= 0;
 }
 
 void MjpegWriter::EncodeLoop() {
@@ -343,7 +319,6 @@ bool MjpegWriter::Close() {
     if (!IsOpen()) return false;
     StopThread();
     bool ok = !failed_;
-    if (ok) ok = EncodeOne(nullptr);
     if (av_write_trailer(output_.get()) < 0) ok = false;
     AVFormatContext* oc = output_.get();
     if (oc->pb && !(oc->oformat->flags & AVFMT_NOFILE)) {

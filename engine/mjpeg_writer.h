@@ -1,13 +1,15 @@
 // Motion-JPEG AVI writer for the intermediate and slow-reversal files.
 //
-// It writes what OpenCV's FFmpeg video writer writes for the code "MJPG"
-// (same muxer, encoder, time base, bit rate, minimum quantiser, full-range
-// 4:2:0 pictures, sizes rounded down to even values), so the files and their
-// quality are those of that writer, but it does the work faster: the colour
-// conversion runs on slice threads, and the encoding and muxing run on a
-// thread of their own, a few pictures behind the caller, so that reading the
-// next picture overlaps with encoding the last one. At most kQueueDepth
-// converted pictures wait for the encoder.
+// It writes the files OpenCV's FFmpeg video writer writes for the code "MJPG"
+// (same muxer, stream header, time base, full-range 4:2:0 pictures, sizes
+// rounded down to even values), at that writer's best quality: every picture
+// is quantised with the finest tables that writer can choose, and rounded
+// more accurately. It does the work faster: the pictures are compressed by
+// libjpeg-turbo straight from their planes (engine/jpeg_codec), the colour
+// conversion of BGR pictures runs on slice threads, and the encoding and
+// muxing run on a thread of their own, a few pictures behind the caller, so
+// that reading the next picture overlaps with encoding the last one. At most
+// kQueueDepth converted pictures wait for the encoder.
 #pragma once
 
 #include <condition_variable>
@@ -26,6 +28,7 @@ extern "C" {
 }
 
 #include "audio/ffmpeg_util.h"
+#include "engine/jpeg_codec.h"
 
 class MjpegWriter {
 public:
@@ -74,14 +77,16 @@ private:
     AVFrame* TakeFreeFrame();
     bool Queue(AVFrame* frame);
     void EncodeLoop();
-    bool EncodeOne(AVFrame* frame);  // nullptr: drain
+    bool EncodeOne(AVFrame* frame);
+    void PadRight(AVFrame* frame) const;
     bool ConvertWithScaler(const uint8_t* const src[], const int srcStride[], AVPixelFormat format,
                            int srcRange, AVFrame* out);
     void StopThread();
     void Reset();
 
     std::unique_ptr<AVFormatContext, OutputClose> output_;
-    ff::CodecContextPtr encoder_;
+    jpeg::Encoder encoder_;
+    AVRational timeBase_{0, 1};
     AVStream* stream_ = nullptr;
     ff::PacketPtr packet_;
     ScalerPtr scaler_;

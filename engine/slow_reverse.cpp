@@ -6,13 +6,15 @@
 #include "avi/frame_buffer.h"
 #include "engine/fatal_error.h"
 #include "engine/job_texts.h"
+#include "engine/jpeg_codec.h"
 #include "engine/mjpeg_writer.h"
 #include "engine/video_decoder.h"
 
 namespace {
 
 // Reads the frames of a Motion-JPEG AVI by number through the file's index
-// and decodes them into their own colour format (no trip through BGR). Open
+// and decodes them into their own colour format (no trip through BGR), with
+// libjpeg-turbo when they are 4:2:0, else with FFmpeg's decoder. Open
 // accepts a file only when it holds the frames the capture counted, of the
 // size the capture reported: then frame p is the picture the capture gives
 // after a seek to p.
@@ -20,6 +22,8 @@ class IndexedMjpegFrames {
 public:
     bool Open(const std::string& path, const SourceInfo& info) {
         if (info.frameCount <= 0 || !reader_.Open(path)) return false;
+        width_ = info.width;
+        height_ = info.height;
         stream_ = reader_.FindStream(avi::kStreamTypeVideo);
         if (stream_ < 0 || reader_.Info(stream_).dwLength != static_cast<uint32_t>(info.frameCount)) return false;
         if (!avi::SanePictureSize(reader_.Format(stream_)) ||
@@ -45,6 +49,7 @@ public:
                           buffer_.size() - AV_INPUT_BUFFER_PADDING_SIZE, &bytes, nullptr) ||
             bytes == 0)
             return false;
+        if (jpeg_.Decode(buffer_.data(), bytes, width_, height_, picture)) return true;
         AVPacket* pkt = packet_.get();
         pkt->data = buffer_.data();
         pkt->size = static_cast<int>(bytes);
@@ -61,6 +66,9 @@ private:
     std::vector<uint8_t> buffer_;
     ff::CodecContextPtr decoder_;
     ff::PacketPtr packet_;
+    jpeg::Decoder jpeg_;  // 4:2:0 pictures; FFmpeg's decoder takes any other
+    int width_ = 0;
+    int height_ = 0;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   ffmpeg libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev
+  libjpeg62-turbo-dev
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6opengl6-dev
   libgtest-dev googletest libcli11-dev
   fonts-noto-cjk xvfb xauth
