@@ -158,6 +158,32 @@ void EncodePictures(FinalEncoder& fe, JobContext* ctx, DecodedPacket& decoded) {
     decoded.pictures.clear();
 }
 
+// True when the reversed pictures are already what the video encoder would
+// make of them: Motion-JPEG into Motion-JPEG, same size and pixel format. Their
+// packets are then written as they are, which spares a decode and an encode
+// per picture, and a second loss of quality.
+bool CopiesVideo(const FinalEncoder& fe) {
+    const AVCodecContext* dec = fe.videoSource.videoDecoder.get();
+    const AVCodecContext* enc = fe.videoEncoderContext.get();
+    return dec && enc && dec->codec_id == AV_CODEC_ID_MJPEG && enc->codec_id == AV_CODEC_ID_MJPEG &&
+           dec->width == enc->width && dec->height == enc->height && dec->pix_fmt == enc->pix_fmt;
+}
+
+// Writes one packet of the video source as it is: the same preview, count and
+// timestamp as an encoded picture would get.
+void CopyPicture(FinalEncoder& fe, JobContext* ctx, DecodedPacket& decoded) {
+    AVPacket* pkt = decoded.packet.get();
+    if (!pkt || pkt->stream_index != fe.videoSource.videoIndex || pkt->size <= 0 || fe.writeError != 0) return;
+    if (ctx && (fe.videoFrameCount & 15) == 0) ctx->LoadFromMemory(pkt->data, static_cast<std::size_t>(pkt->size));
+    ++fe.videoFrameCount;
+    fe.videoSeconds = static_cast<double>(fe.videoFrameCount) * fe.frameDuration.num / fe.frameDuration.den;
+    pkt->pts = pkt->dts = fe.videoFrameCount - 1;
+    pkt->duration = 1;
+    pkt->pos = -1;
+    pkt->flags |= AV_PKT_FLAG_KEY;
+    WritePacket(fe, pkt, fe.videoEncoderContext.get(), fe.outVideo);
+}
+
 // Hands samples in the encoder's format to the encoder, stamped with the
 // number of samples before them.
 void EncodeSamples(FinalEncoder& fe, AVFrame* samples) {
@@ -300,8 +326,15 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
 
     // The video source is read and decoded a few packets ahead on another
     // thread. Declared after `fe`, so it is stopped before the source closes.
-    VideoReadAhead reader(fe.videoSource);
+    const bool copy = CopiesVideo(fe);
+    VideoReadAhead reader(fe.videoSource, !copy);
     DecodedPacket decoded;
+    auto takePictures = [&] {
+        if (copy)
+            CopyPicture(fe, &ctx, decoded);
+        else
+            EncodePictures(fe, &ctx, decoded);
+    };
 
     // Pictures, each followed by enough sound to keep the sound ahead.
     while (!ctx.Cancelled() && fe.writeError == 0) {
@@ -313,7 +346,7 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
             videoEnded = true;
             break;
         }
-        EncodePictures(fe, &ctx, decoded);
+        takePictures();
         ctx.SetProgressPos(ProgressMillis(fe.videoSeconds));
 
         while (fe.withAudio && fe.videoSeconds >= fe.audioSeconds && fe.writeError == 0) {
@@ -326,7 +359,7 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
             av_packet_unref(fe.audioPacket.get());
         }
     }
-    if (videoEnded && fe.writeError == 0) EncodePictures(fe, &ctx, decoded);
+    if (videoEnded && fe.writeError == 0) takePictures();
     reader.Stop();
     if (readFailed) return false;
 

@@ -5,8 +5,8 @@
 
 namespace enc {
 
-VideoReadAhead::VideoReadAhead(InputSide& source, std::size_t depth)
-    : source_(source), depth_(depth > 0 ? depth : 1) {
+VideoReadAhead::VideoReadAhead(InputSide& source, bool decode, std::size_t depth)
+    : source_(source), decode_(decode), depth_(depth > 0 ? depth : 1) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -57,11 +57,12 @@ bool VideoReadAhead::ReadAndDecode() {
         // The end of the file (or a read error, taken as the end): drain the decoder.
         entry.packet.reset();
         entry.last = true;
-        if (!Decode(nullptr, entry)) return false;
+        if (decode_ && !Decode(nullptr, entry)) return false;
         Push(std::move(entry));
         return false;
     }
-    if (entry.packet->stream_index == source_.videoIndex && !Decode(entry.packet.get(), entry)) return false;
+    if (decode_ && entry.packet->stream_index == source_.videoIndex && !Decode(entry.packet.get(), entry))
+        return false;
     return Push(std::move(entry));
 }
 

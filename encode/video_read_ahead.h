@@ -31,7 +31,8 @@ class VideoReadAhead {
 public:
     // Starts reading `source` (its input and video decoder are used by the
     // thread only, until Stop). At most `depth` packets wait in the queue.
-    explicit VideoReadAhead(InputSide& source, std::size_t depth = 3);
+    // With `decode` false the packets come without pictures.
+    explicit VideoReadAhead(InputSide& source, bool decode = true, std::size_t depth = 3);
     ~VideoReadAhead();
     VideoReadAhead(const VideoReadAhead&) = delete;
     VideoReadAhead& operator=(const VideoReadAhead&) = delete;
@@ -49,6 +50,7 @@ private:
     bool Decode(const AVPacket* pkt, DecodedPacket& entry);
 
     InputSide& source_;
+    const bool decode_;
     const std::size_t depth_;
     jpeg::Decoder jpeg_;
     std::mutex mutex_;
