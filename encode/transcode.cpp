@@ -59,6 +59,19 @@ void NarrowRange420(const AVFrame* in, AVFrame* out) {
     }
 }
 
+// Narrows a full-range 4:2:0 picture of the given size to limited range in
+// place (any other picture is left as it is), so that it goes to a
+// limited-range 4:2:0 encoder without conversion.
+void NarrowInPlace(AVFrame* f, int width, int height) {
+    if ((f->format != AV_PIX_FMT_YUVJ420P && f->format != AV_PIX_FMT_YUV420P) ||
+        !IsFullRange(static_cast<AVPixelFormat>(f->format), f->color_range) || f->width != width ||
+        f->height != height || av_frame_make_writable(f) < 0)
+        return;
+    NarrowRange420(f, f);
+    f->format = AV_PIX_FMT_YUV420P;
+    f->color_range = AVCOL_RANGE_MPEG;
+}
+
 // Converts a decoded picture into the encoder's pixel format, size and range
 // (the Motion-JPEG pictures are full range; most encoders take limited range).
 // Returns the converted picture, or nullptr on failure.
@@ -326,8 +339,14 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
 
     // The video source is read and decoded a few packets ahead on another
     // thread. Declared after `fe`, so it is stopped before the source closes.
+    // Pictures bound for a limited-range 4:2:0 encoder are narrowed on the
+    // reading thread, beside the encoding.
     const bool copy = CopiesVideo(fe);
-    VideoReadAhead reader(fe.videoSource, !copy);
+    const AVCodecContext* venc = fe.videoEncoderContext.get();
+    VideoReadAhead::Prepare narrow;
+    if (venc->pix_fmt == AV_PIX_FMT_YUV420P && !IsFullRange(venc->pix_fmt, venc->color_range))
+        narrow = [w = venc->width, h = venc->height](AVFrame* f) { NarrowInPlace(f, w, h); };
+    VideoReadAhead reader(fe.videoSource, !copy, narrow);
     DecodedPacket decoded;
     auto takePictures = [&] {
         if (copy)

@@ -5,8 +5,8 @@
 
 namespace enc {
 
-VideoReadAhead::VideoReadAhead(InputSide& source, bool decode, std::size_t depth)
-    : source_(source), decode_(decode), depth_(depth > 0 ? depth : 1) {
+VideoReadAhead::VideoReadAhead(InputSide& source, bool decode, Prepare prepare, std::size_t depth)
+    : source_(source), decode_(decode), prepare_(std::move(prepare)), depth_(depth > 0 ? depth : 1) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -58,11 +58,15 @@ bool VideoReadAhead::ReadAndDecode() {
         entry.packet.reset();
         entry.last = true;
         if (decode_ && !Decode(nullptr, entry)) return false;
+        if (prepare_)
+            for (ff::FramePtr& picture : entry.pictures) prepare_(picture.get());
         Push(std::move(entry));
         return false;
     }
     if (decode_ && entry.packet->stream_index == source_.videoIndex && !Decode(entry.packet.get(), entry))
         return false;
+    if (prepare_)
+        for (ff::FramePtr& picture : entry.pictures) prepare_(picture.get());
     return Push(std::move(entry));
 }
 

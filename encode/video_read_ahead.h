@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -31,8 +32,11 @@ class VideoReadAhead {
 public:
     // Starts reading `source` (its input and video decoder are used by the
     // thread only, until Stop). At most `depth` packets wait in the queue.
-    // With `decode` false the packets come without pictures.
-    explicit VideoReadAhead(InputSide& source, bool decode = true, std::size_t depth = 3);
+    // With `decode` false the packets come without pictures. `prepare`, when
+    // given, is run on every picture on the reading thread.
+    using Prepare = std::function<void(AVFrame*)>;
+    explicit VideoReadAhead(InputSide& source, bool decode = true, Prepare prepare = nullptr,
+                            std::size_t depth = 3);
     ~VideoReadAhead();
     VideoReadAhead(const VideoReadAhead&) = delete;
     VideoReadAhead& operator=(const VideoReadAhead&) = delete;
@@ -51,6 +55,7 @@ private:
 
     InputSide& source_;
     const bool decode_;
+    const Prepare prepare_;
     const std::size_t depth_;
     jpeg::Decoder jpeg_;
     std::mutex mutex_;
