@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -26,6 +27,14 @@ void PutLe32(std::uint8_t* p, std::uint32_t v) {
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 bool IsTag(const std::uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+
+// WAVE_FORMAT_EXTENSIBLE, and its sub-format for integer PCM. FFmpeg's WAV
+// writer uses this form for more than two channels and for rates above
+// 48 kHz, so the extracted sound of a 5.1 or 96 kHz video comes in it.
+constexpr std::uint16_t kTagPcm = 1;
+constexpr std::uint16_t kTagExtensible = 0xFFFE;
+constexpr std::uint8_t kSubFormatPcm[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                            0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // Reads exactly `size` bytes at `offset` unless the file ends or fails first.
 std::size_t PreadFull(int fd, std::uint64_t offset, void* buf, std::size_t size) {
@@ -59,9 +68,16 @@ bool ParseWavLayout(const WavReadAt& read, std::uint64_t fileSize, WavLayout* ou
     l.blockAlign = static_cast<std::int16_t>(Le16(h + 32));
     l.bitsPerSample = Le16(h + 34);
     if (l.fmtSize < 16 || l.fmtSize > kMaxFmtSize) return false;
-    if (l.formatTag != 1) return false;
+    if (l.formatTag != kTagPcm && l.formatTag != kTagExtensible) return false;
     if (l.bitsPerSample != 8 && l.bitsPerSample != 16) return false;
     if (l.blockAlign <= 0) return false;
+    if (l.formatTag == kTagExtensible) {
+        // cbSize, valid bits, channel mask and the sub-format: integer PCM only.
+        if (l.fmtSize < 40 || 20 + static_cast<std::uint64_t>(l.fmtSize) > fileSize) return false;
+        l.fmtExtension.resize(static_cast<std::size_t>(l.fmtSize) - 16);
+        if (read(36, l.fmtExtension.data(), l.fmtExtension.size()) != l.fmtExtension.size()) return false;
+        if (std::memcmp(l.fmtExtension.data() + 8, kSubFormatPcm, sizeof kSubFormatPcm) != 0) return false;
+    }
 
     // Walk the chunks after the format chunk up to "data". Chunks are padded
     // to an even size; every declared size must fit in the file.
@@ -188,8 +204,10 @@ bool WavReverser::CreateOutput(const std::string& path) {
     PutLe32(header + 4, 4 + (8 + fmtSize + fmtPad) + (8 + dataSize + (dataSize & 1)));
     if (!WriteAll(header, sizeof header)) return false;
 
-    // Bytes of the format chunk beyond the PCM fields are written as zeros.
-    const std::vector<std::uint8_t> zeros(fmtSize - 16 + fmtPad, 0);
+    // Bytes of the format chunk beyond the PCM fields: the extensible form's
+    // as read, anything else as zeros.
+    std::vector<std::uint8_t> zeros(fmtSize - 16 + fmtPad, 0);
+    std::copy(layout_.fmtExtension.begin(), layout_.fmtExtension.end(), zeros.begin());
     if (!zeros.empty() && !WriteAll(zeros.data(), zeros.size())) return false;
 
     std::uint8_t dataHeader[8] = {'d', 'a', 't', 'a', 0, 0, 0, 0};

@@ -27,6 +27,10 @@ struct WavLayout {
     std::uint64_t dataOffset = 0;   // file offset of the first byte of the data chunk body
     std::uint32_t dataSize = 0;     // data chunk size as declared (below 2 GiB)
     std::int32_t totalFrames = 0;   // whole frames of the data chunk
+    // The format chunk's bytes beyond its first 16, kept for the extensible
+    // form (channel mask and sub-format); empty for plain PCM, whose extra
+    // bytes are written back as zeros.
+    std::vector<std::uint8_t> fmtExtension;
 };
 
 // Reads `size` bytes at `offset` into `buf`; returns the count actually read.

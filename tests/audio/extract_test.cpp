@@ -223,10 +223,16 @@ TEST(ExtractAudio, AacInMp4KeepsDurationRateChannelsAndRisingSound) {
         for (size_t i = 3; i < p.size(); ++i) EXPECT_GE(p[i].second, p[i - 1].second);
         EXPECT_NEAR(double(p.back().second), 2000.0, 30.0);
 
-        // Six channels are written in the extensible header form, which the
-        // WAV reversal does not take: the job then goes on without sound.
+        // Six channels are written in the extensible header form; the WAV
+        // reversal takes it and keeps it.
         RecordingContext rev;
-        EXPECT_EQ(ReverseWavFile(rev, wav, dir.File("rev.wav")), channels == 2);
+        ASSERT_TRUE(ReverseWavFile(rev, wav, dir.File("rev.wav")));
+        EXPECT_EQ(testmedia::ProbeStream(dir.File("rev.wav"), "a:0", "channels"), std::to_string(channels));
+        EXPECT_EQ(testmedia::ProbeStream(dir.File("rev.wav"), "a:0", "channel_layout"),
+                  testmedia::ProbeStream(wav, "a:0", "channel_layout"));
+        const auto back = testmedia::Envelope(testmedia::DecodeAudio(dir.File("rev.wav")), 4);
+        ASSERT_EQ(back.size(), 4u);
+        EXPECT_GT(back[0], back[3]);  // the rising sound now falls
     }
 }
 

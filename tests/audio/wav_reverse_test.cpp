@@ -85,13 +85,26 @@ Bytes BuildWav(const WavSpec& s) {
     return file + body;
 }
 
+// The extension of WAVE_FORMAT_EXTENSIBLE: cbSize 22, valid bits, channel
+// mask, then the sub-format GUID (integer PCM unless told).
+Bytes Extensible(uint16_t bits, uint32_t mask, uint8_t subFormat = 1) {
+    Bytes e;
+    Put16(e, 22);
+    Put16(e, bits);
+    Put32(e, mask);
+    e += char(subFormat);
+    e += Bytes("\0\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B\x71", 15);
+    return e;
+}
+
 // What a correct reversal of `s` holds: the format chunk with its extra bytes
-// zeroed, then the whole frames from last to first, padded to an even size.
+// zeroed (kept as they are in the extensible form), then the whole frames
+// from last to first, padded to an even size.
 Bytes ExpectedOutput(const WavSpec& s) {
     Bytes data;
     for (int i = s.frames - 1; i >= 0; --i) data += Frame(s, i);
     Bytes src = BuildWav(s);
-    Bytes fmt = src.substr(20, 16) + Bytes(s.fmtSize - 16, '\0');
+    Bytes fmt = src.substr(20, 16) + (s.tag == 0xFFFE ? s.fmtExtra : Bytes(s.fmtSize - 16, '\0'));
     Bytes out = "RIFF";
     Put32(out, uint32_t(4 + 8 + fmt.size() + 8 + data.size() + data.size() % 2));
     out += "WAVEfmt ";
@@ -162,6 +175,10 @@ TEST(WavReverse, AcceptedSourcesGiveFramesInReverseOrderUnderARewrittenHeader) {
     fmt18.fmtExtra = Bytes("\x34\x12", 2);  // a cbSize that is not carried over
     WavSpec partial = stereo;
     partial.trailingBytes = 3;
+    // What FFmpeg writes for 5.1 sound (and for rates above 48 kHz).
+    WavSpec surround;
+    surround.tag = 0xFFFE, surround.channels = 6, surround.blockAlign = 12, surround.frames = 9;
+    surround.fmtSize = 40, surround.fmtExtra = Extensible(16, 0x3F);
 
     const Case cases[] = {
         {"stereo 16-bit", stereo, "P0 R5 P5"},
@@ -173,6 +190,7 @@ TEST(WavReverse, AcceptedSourcesGiveFramesInReverseOrderUnderARewrittenHeader) {
         {"LIST chunk", withList, "P0 R5 P5"},
         {"18-byte fmt", fmt18, "P0 R5 P5"},
         {"trailing partial frame", partial, "P0 R5 P5"},
+        {"extensible 5.1", surround, "P0 R9 P9"},
     };
     TempDir dir;
     for (const auto& c : cases) {
@@ -248,7 +266,9 @@ TEST(WavReverse, RejectsEverythingButWholePcmWavFilesAndLeavesNoOutput) {
     Bytes dataMissing = good.substr(0, 36 + 6);  // ends inside the data chunk header
 
     const Case cases[] = {
-        {"extensible", with([](WavSpec& s) { s.tag = 0xFFFE; })},
+        {"extensible, float", with([](WavSpec& s) { s.tag = 0xFFFE, s.fmtSize = 40, s.fmtExtra = Extensible(16, 3, 3); })},
+        {"extensible without its extension", with([](WavSpec& s) { s.tag = 0xFFFE; })},
+        {"extensible, extension missing", with([](WavSpec& s) { s.tag = 0xFFFE, s.fmtSize = 40; })},
         {"float", with([](WavSpec& s) { s.tag = 3; })},
         {"24-bit", with([](WavSpec& s) { s.bits = 24, s.blockAlign = 6; })},
         {"nBlockAlign 0", with([](WavSpec& s) { s.blockAlign = 0; })},

@@ -41,16 +41,17 @@ protected:
         clips_ = new TempDir;
         ASSERT_TRUE(Ffmpeg(Ramp("160x120", 1) + " " + Tone(48000, 1) +
                            " -c:v libx264 -pix_fmt yuv420p -c:a aac " + Quote(Sound())));
-        // A sound the WAV reversal refuses: dropped, so the reversed video is copied.
+        // A sound the extraction refuses (32-bit samples): dropped, so the
+        // reversed video is copied.
         ASSERT_TRUE(Ffmpeg(Ramp("160x120", 1) + " " + Tone(48000, 1) +
-                           " -c:v libx264 -pix_fmt yuv420p -c:a aac -ac 6 " + Quote(SixChannels())));
+                           " -c:v libx264 -pix_fmt yuv420p -c:a pcm_s32le " + Quote(DroppedSound())));
     }
     static void TearDownTestSuite() {
         delete clips_;
         clips_ = nullptr;
     }
     static std::string Sound() { return clips_->File("sound.mp4"); }
-    static std::string SixChannels() { return clips_->File("six.mp4"); }
+    static std::string DroppedSound() { return clips_->File("s32.mkv"); }
 
     static TempDir* clips_;
 };
@@ -59,7 +60,7 @@ TempDir* Faults::clips_ = nullptr;
 // The ways the output step writes the output file, and the error of each.
 struct OutputKind {
     const char* name;
-    bool sixChannels;       // the input whose sound is dropped (the copy)
+    bool droppedSound;      // the input whose sound is dropped (the copy)
     const char* args;
     const char* file;       // output file name
     int status;
@@ -88,7 +89,7 @@ TEST_F(Faults, OutputFolderNotWritable) {
         for (const OutputKind& k : kOutputKinds) {
             SCOPED_TRACE(folder + " / " + k.name);
             const std::string output = folder + "/" + k.file;
-            const Outcome o = Run(k.sixChannels ? SixChannels() : Sound(), std::string(k.args) + " -o " + Quote(output));
+            const Outcome o = Run(k.droppedSound ? DroppedSound() : Sound(), std::string(k.args) + " -o " + Quote(output));
             ExpectAnswer(o, {k.status, k.error, {}});
             EXPECT_FALSE(testmedia::Exists(output));
         }
@@ -168,7 +169,7 @@ TEST_F(Faults, DiskFullWhileWritingTheOutput) {
     if (!CanMount()) GTEST_SKIP() << "needs root to mount a small file system";
     for (const OutputKind& k : kOutputKinds) {
         SCOPED_TRACE(k.name);
-        const std::string input = k.sixChannels ? SixChannels() : Sound();
+        const std::string input = k.droppedSound ? DroppedSound() : Sound();
         const std::string reference = work_.File(k.file);
         ASSERT_EQ(Run(input, std::string(k.args) + " --force -o " + Quote(reference)).status, 0);
         SmallDisk disk(Pages(testmedia::FileSize(reference)) / 2);

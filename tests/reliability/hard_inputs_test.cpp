@@ -166,7 +166,17 @@ TEST_F(HardInputs, Shapes) {
     };
     const std::string h264 = " -c:v libx264 -pix_fmt yuv420p";
     const auto ramp = [](int n) { return [n](const std::string&, const std::string& out) { ExpectReversedRamp(out, n); }; };
-    const std::string soundDropped = "   warning : error in audio reversing. Removing audio from video\n";
+    const std::string soundDropped = "   warning : error in audio extraction. Removing audio from video\n";
+    const auto reversedSound = [](int channels, int rate) {
+        return [=](const std::string&, const std::string& out) {
+            ExpectReversedRamp(out, 25);
+            EXPECT_EQ(testmedia::ProbeStream(out, "a:0", "channels"), std::to_string(channels));
+            EXPECT_EQ(testmedia::ProbeStream(out, "a:0", "sample_rate"), std::to_string(rate));
+            const auto env = testmedia::Envelope(testmedia::DecodeAudio(out), 4);
+            ASSERT_EQ(env.size(), 4u);
+            EXPECT_GT(env[0], env[3]);  // the rising tone comes out falling
+        };
+    };
     const auto silentRamp = [](int n) {
         return [n](const std::string&, const std::string& out) {
             ExpectReversedRamp(out, n);
@@ -207,10 +217,16 @@ TEST_F(HardInputs, Shapes) {
          clip(Ramp("160x120", 1) + " -vf \"setpts='if(lt(N\\,10)\\,N*0.02\\,0.2+(N-10)*0.06)/TB'\" -fps_mode vfr" + h264),
          "", kDone, [](const std::string& in, const std::string& out) { ExpectReversedFrames(out, in); }},
         {"single frame", "single.mp4", clip(Ramp("160x120", 0.04) + h264), "", kDone, ramp(1)},
-        // Sounds the WAV reversal does not take: the sound goes, with its warning; the video comes out.
+        // Sounds whose extracted WAV comes in the extensible form: reversed and joined like any other.
         {"6-channel sound", "six.mp4", clip(Ramp("160x120", 1) + " " + Tone(48000, 1) + h264 + " -c:a aac -ac 6"), "",
-         {0, nullptr, soundDropped}, silentRamp(25)},
+         kDone, reversedSound(6, 48000)},
         {"96 kHz sound", "k96.mp4", clip(Ramp("160x120", 1) + " " + Tone(96000, 1) + h264 + " -c:a aac"), "",
+         kDone, reversedSound(1, 96000)},
+        {"6-channel sound into MP4", "six_to_mp4.mp4",
+         clip(Ramp("160x120", 1) + " " + Tone(48000, 1) + h264 + " -c:a aac -ac 6"), "--format mp4", kDone,
+         reversedSound(6, 48000)},
+        // 32-bit samples, which the extraction does not convert: the sound goes, with its warning.
+        {"32-bit sound", "s32.mkv", clip(Ramp("160x120", 1) + " " + Tone(48000, 1) + h264 + " -c:a pcm_s32le"), "",
          {0, nullptr, soundDropped}, silentRamp(25)},
     };
     RunRows(rows);
