@@ -172,10 +172,12 @@ void EncodePictures(FinalEncoder& fe, JobContext* ctx, DecodedPacket& decoded) {
 }
 
 // True when the reversed pictures are already what the video encoder would
-// make of them: Motion-JPEG into Motion-JPEG, same size and pixel format. Their
-// packets are then written as they are, which spares a decode and an encode
-// per picture, and a second loss of quality.
-bool CopiesVideo(const FinalEncoder& fe) {
+// make of them: Motion-JPEG into Motion-JPEG, same size and pixel format, at
+// the reversed file's own bit rate (the Slow mode's join with the sound).
+// Their packets are then written as they are, which spares a decode and an
+// encode per picture, and a second loss of quality.
+bool CopiesVideo(const FinalEncoder& fe, bool ownBitRate) {
+    if (!ownBitRate) return false;
     const AVCodecContext* dec = fe.videoSource.videoDecoder.get();
     const AVCodecContext* enc = fe.videoEncoderContext.get();
     return dec && enc && dec->codec_id == AV_CODEC_ID_MJPEG && enc->codec_id == AV_CODEC_ID_MJPEG &&
@@ -341,7 +343,7 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
     // thread. Declared after `fe`, so it is stopped before the source closes.
     // Pictures bound for a limited-range 4:2:0 encoder are narrowed on the
     // reading thread, beside the encoding.
-    const bool copy = CopiesVideo(fe);
+    const bool copy = CopiesVideo(fe, bitrateKbps < 0 && referencePath == videoPath);
     const AVCodecContext* venc = fe.videoEncoderContext.get();
     VideoReadAhead::Prepare narrow;
     if (venc->pix_fmt == AV_PIX_FMT_YUV420P && !IsFullRange(venc->pix_fmt, venc->color_range))

@@ -104,6 +104,19 @@ TEST(FinalEncode, FixedFormatsKeepPictureOrderAndSound) {
     }
 }
 
+// Motion-JPEG into Motion-JPEG is copied only at the reversed file's own bit
+// rate (above); a bit rate the user asked for is coded again.
+TEST(FinalEncode, MjpegIntoMjpegAtAnAskedBitRateIsCodedAgain) {
+    const std::string& avi = encfx::MjpegAvi();
+    RecordingContext ctx;
+    ctx.m_dDuration = 2.0;
+    const std::string out = encfx::OutPath("same-mjpeg.avi");
+    ASSERT_TRUE(EncodeSameAsInput(ctx, avi, "", out, avi, 300));
+    EXPECT_EQ(encfx::Probe(out, "v:0", "codec_name"), "mjpeg");
+    EXPECT_EQ(CountFrames(out), 50);
+    EXPECT_NE(testmedia::PacketHashes(out), testmedia::PacketHashes(avi));
+}
+
 TEST(FinalEncode, ReportsProgressInMillisecondsAndPreviewsEvery16thPacket) {
     const std::string& avi = encfx::MjpegAvi();
     const std::vector<std::string> packets = testmedia::PacketHashes(avi);
