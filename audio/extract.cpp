@@ -94,11 +94,6 @@ bool ConvertToS16Interleaved(const AVFrame* frame, int channels, std::int16_t* o
     return true;
 }
 
-void AudioExtractor::OutputFree::operator()(AVFormatContext* f) const {
-    if (!(f->oformat->flags & AVFMT_NOFILE)) avio_closep(&f->pb);
-    avformat_free_context(f);
-}
-
 AudioExtractor::AudioExtractor() = default;
 AudioExtractor::~AudioExtractor() { Close(); }
 

@@ -71,18 +71,13 @@ public:
     bool OutputCreated() const { return outputCreated_; }
 
 private:
-    struct OutputFree {
-        void operator()(AVFormatContext* f) const;
-    };
-    using OutputPtr = std::unique_ptr<AVFormatContext, OutputFree>;
-
     int Decode(const AVPacket* packet);
     int HandleFrame(AVFrame* frame);
     int Encode(AVFrame* frame);
 
     std::string sourcePath_;
     ff::InputPtr input_;
-    OutputPtr output_;
+    ff::OutputPtr output_;
     ff::CodecContextPtr decoder_;
     ff::CodecContextPtr encoder_;
     AVStream* inputStream_ = nullptr;

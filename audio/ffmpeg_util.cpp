@@ -1,5 +1,9 @@
 #include "audio/ffmpeg_util.h"
 
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 namespace ff {
 
 int OpenInputFile(const std::string& path, InputPtr& out) {
@@ -28,6 +32,25 @@ int OpenBestStream(AVFormatContext* input, AVMediaType type, int* streamIndex, C
     if (rc < 0) return rc;
     *decoder = std::move(ctx);
     return 0;
+}
+
+ScalerPtr MakeScaler(int srcWidth, int srcHeight, AVPixelFormat srcFormat, int srcFull, int dstWidth,
+                     int dstHeight, AVPixelFormat dstFormat, int dstFull) {
+    ScalerPtr scaler(sws_alloc_context());
+    SwsContext* s = scaler.get();
+    if (!s) return nullptr;
+    av_opt_set_int(s, "srcw", srcWidth, 0);
+    av_opt_set_int(s, "srch", srcHeight, 0);
+    av_opt_set_pixel_fmt(s, "src_format", srcFormat, 0);
+    av_opt_set_int(s, "src_range", srcFull, 0);
+    av_opt_set_int(s, "dstw", dstWidth, 0);
+    av_opt_set_int(s, "dsth", dstHeight, 0);
+    av_opt_set_pixel_fmt(s, "dst_format", dstFormat, 0);
+    av_opt_set_int(s, "dst_range", dstFull, 0);
+    av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
+    av_opt_set_int(s, "threads", 0, 0);  // slices over every core
+    if (sws_init_context(s, nullptr, nullptr) < 0) return nullptr;
+    return scaler;
 }
 
 }  // namespace ff

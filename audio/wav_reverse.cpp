@@ -206,14 +206,14 @@ bool WavReverser::CreateOutput(const std::string& path) {
 
     // Bytes of the format chunk beyond the PCM fields: the extensible form's
     // as read, anything else as zeros.
-    std::vector<std::uint8_t> zeros(fmtSize - 16 + fmtPad, 0);
-    std::copy(layout_.fmtExtension.begin(), layout_.fmtExtension.end(), zeros.begin());
-    if (!zeros.empty() && !WriteAll(zeros.data(), zeros.size())) return false;
+    std::vector<std::uint8_t> extra(fmtSize - 16 + fmtPad, 0);
+    std::copy(layout_.fmtExtension.begin(), layout_.fmtExtension.end(), extra.begin());
+    if (!extra.empty() && !WriteAll(extra.data(), extra.size())) return false;
 
     std::uint8_t dataHeader[8] = {'d', 'a', 't', 'a', 0, 0, 0, 0};
     PutLe32(dataHeader + 4, dataSize);
     if (!WriteAll(dataHeader, sizeof dataHeader)) return false;
-    outputDataOffset_ = sizeof header + zeros.size() + sizeof dataHeader;
+    outputDataOffset_ = sizeof header + extra.size() + sizeof dataHeader;
     return true;
 }
 

@@ -19,15 +19,6 @@ extern "C" {
 
 namespace enc {
 
-struct OutputFree {
-    void operator()(AVFormatContext* f) const {
-        if (f->pb && !(f->oformat->flags & AVFMT_NOFILE)) avio_closep(&f->pb);
-        avformat_free_context(f);
-    }
-};
-struct SwsFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
 struct SwrFree {
     void operator()(SwrContext* s) const { swr_free(&s); }
 };
@@ -35,8 +26,6 @@ struct AudioFifoFree {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
 
-using OutputPtr = std::unique_ptr<AVFormatContext, OutputFree>;
-using SwsPtr = std::unique_ptr<SwsContext, SwsFree>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrFree>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoFree>;
 
@@ -58,7 +47,7 @@ struct FinalEncoder {
     InputSide audioSource;   // the WAV file; empty when there is no sound
 
     // Output side. Declared after the inputs so that it is released first.
-    OutputPtr output;
+    ff::OutputPtr output;
     const AVCodec* videoEncoder = nullptr;
     const AVCodec* audioEncoder = nullptr;
     AVStream* outVideo = nullptr;
@@ -71,7 +60,7 @@ struct FinalEncoder {
     // format, size or range than the decoder gives (the decoded pictures come
     // from the read-ahead thread, see video_read_ahead.h).
     ff::FramePtr convertedFrame;
-    SwsPtr scaler;
+    ff::ScalerPtr scaler;
     int scalerFormat = -1, scalerWidth = 0, scalerHeight = 0, scalerFullRange = -1;
     AVRational frameDuration{0, 1};   // one picture, in seconds
 

@@ -1,9 +1,5 @@
 #include "encode/transcode.h"
 
-extern "C" {
-#include <libavutil/opt.h>
-}
-
 #include <climits>
 #include <cstddef>
 #include <cmath>
@@ -47,27 +43,21 @@ int EncodeAndWrite(FinalEncoder& fe, AVCodecContext* c, const AVStream* st, cons
     }
 }
 
-// A full-range 4:2:0 picture into a limited-range one of the same size: the
-// common case (Motion-JPEG into MPEG-4, H.264, MS-MPEG-4), done plane by plane
-// with a direct mapping instead of by the scaler, which would filter every
-// line for nothing.
-void NarrowRange420(const AVFrame* in, AVFrame* out) {
-    for (int p = 0; p < 3; ++p) {
-        const int w = p == 0 ? in->width : (in->width + 1) / 2;
-        const int h = p == 0 ? in->height : (in->height + 1) / 2;
-        NarrowPlane(in->data[p], in->linesize[p], out->data[p], out->linesize[p], w, h, p != 0);
-    }
-}
-
 // Narrows a full-range 4:2:0 picture of the given size to limited range in
 // place (any other picture is left as it is), so that it goes to a
-// limited-range 4:2:0 encoder without conversion.
+// limited-range 4:2:0 encoder (Motion-JPEG into MPEG-4, H.264, MS-MPEG-4)
+// without conversion: plane by plane with a direct mapping instead of by the
+// scaler, which would filter every line for nothing.
 void NarrowInPlace(AVFrame* f, int width, int height) {
     if ((f->format != AV_PIX_FMT_YUVJ420P && f->format != AV_PIX_FMT_YUV420P) ||
         !IsFullRange(static_cast<AVPixelFormat>(f->format), f->color_range) || f->width != width ||
         f->height != height || av_frame_make_writable(f) < 0)
         return;
-    NarrowRange420(f, f);
+    for (int p = 0; p < 3; ++p) {
+        const int w = p == 0 ? width : (width + 1) / 2;
+        const int h = p == 0 ? height : (height + 1) / 2;
+        NarrowPlane(f->data[p], f->linesize[p], f->data[p], f->linesize[p], w, h, p != 0);
+    }
     f->format = AV_PIX_FMT_YUV420P;
     f->color_range = AVCOL_RANGE_MPEG;
 }
@@ -79,43 +69,11 @@ AVFrame* ConvertPicture(FinalEncoder& fe, const AVFrame* in) {
     const AVCodecContext* c = fe.videoEncoderContext.get();
     const int srcFull = IsFullRange(static_cast<AVPixelFormat>(in->format), in->color_range) ? 1 : 0;
     const int dstFull = IsFullRange(c->pix_fmt, c->color_range) ? 1 : 0;
-    const bool narrowOnly = srcFull && !dstFull && c->pix_fmt == AV_PIX_FMT_YUV420P &&
-                            (in->format == AV_PIX_FMT_YUVJ420P || in->format == AV_PIX_FMT_YUV420P) &&
-                            in->width == c->width && in->height == c->height;
-    if (narrowOnly) {
-        AVFrame* out = fe.convertedFrame.get();
-        if (!out->buf[0]) {
-            out->format = c->pix_fmt;
-            out->width = c->width;
-            out->height = c->height;
-            if (av_frame_get_buffer(out, 0) < 0) return nullptr;
-        } else if (av_frame_make_writable(out) < 0) {
-            return nullptr;
-        }
-        NarrowRange420(in, out);
-        out->color_range = AVCOL_RANGE_MPEG;
-        out->sample_aspect_ratio = in->sample_aspect_ratio;
-        return out;
-    }
     if (!fe.scaler || fe.scalerFormat != in->format || fe.scalerWidth != in->width ||
         fe.scalerHeight != in->height || fe.scalerFullRange != srcFull) {
-        fe.scaler.reset(sws_alloc_context());
-        SwsContext* s = fe.scaler.get();
-        if (!s) return nullptr;
-        av_opt_set_int(s, "srcw", in->width, 0);
-        av_opt_set_int(s, "srch", in->height, 0);
-        av_opt_set_pixel_fmt(s, "src_format", static_cast<AVPixelFormat>(in->format), 0);
-        av_opt_set_int(s, "src_range", srcFull, 0);
-        av_opt_set_int(s, "dstw", c->width, 0);
-        av_opt_set_int(s, "dsth", c->height, 0);
-        av_opt_set_pixel_fmt(s, "dst_format", c->pix_fmt, 0);
-        av_opt_set_int(s, "dst_range", dstFull, 0);
-        av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
-        av_opt_set_int(s, "threads", 0, 0);  // slices over every core
-        if (sws_init_context(s, nullptr, nullptr) < 0) {
-            fe.scaler.reset();
-            return nullptr;
-        }
+        fe.scaler = ff::MakeScaler(in->width, in->height, static_cast<AVPixelFormat>(in->format), srcFull, c->width,
+                                   c->height, c->pix_fmt, dstFull);
+        if (!fe.scaler) return nullptr;
         fe.scalerFormat = in->format;
         fe.scalerWidth = in->width;
         fe.scalerHeight = in->height;
@@ -172,12 +130,8 @@ void EncodePictures(FinalEncoder& fe, JobContext* ctx, DecodedPacket& decoded) {
 }
 
 // True when the reversed pictures are already what the video encoder would
-// make of them: Motion-JPEG into Motion-JPEG, same size and pixel format, at
-// the reversed file's own bit rate (the Slow mode's join with the sound).
-// Their packets are then written as they are, which spares a decode and an
-// encode per picture, and a second loss of quality.
-bool CopiesVideo(const FinalEncoder& fe, bool ownBitRate) {
-    if (!ownBitRate) return false;
+// make of them: Motion-JPEG into Motion-JPEG, same size and pixel format.
+bool CopiesVideo(const FinalEncoder& fe) {
     const AVCodecContext* dec = fe.videoSource.videoDecoder.get();
     const AVCodecContext* enc = fe.videoEncoderContext.get();
     return dec && enc && dec->codec_id == AV_CODEC_ID_MJPEG && enc->codec_id == AV_CODEC_ID_MJPEG &&
@@ -339,11 +293,15 @@ bool EncodeFinalFile(JobContext& ctx, const std::string& videoPath, const std::s
     bool videoEnded = false;
     bool readFailed = false;
 
+    // At the reversed file's own bit rate (the Slow mode's join with the
+    // sound), pictures the encoder would make the same are written as they
+    // are: that spares a decode and an encode per picture, and a second loss
+    // of quality.
+    const bool copy = bitrateKbps < 0 && referencePath == videoPath && CopiesVideo(fe);
     // The video source is read and decoded a few packets ahead on another
     // thread. Declared after `fe`, so it is stopped before the source closes.
     // Pictures bound for a limited-range 4:2:0 encoder are narrowed on the
     // reading thread, beside the encoding.
-    const bool copy = CopiesVideo(fe, bitrateKbps < 0 && referencePath == videoPath);
     const AVCodecContext* venc = fe.videoEncoderContext.get();
     VideoReadAhead::Prepare narrow;
     if (venc->pix_fmt == AV_PIX_FMT_YUV420P && !IsFullRange(venc->pix_fmt, venc->color_range))

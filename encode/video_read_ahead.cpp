@@ -58,15 +58,11 @@ bool VideoReadAhead::ReadAndDecode() {
         entry.packet.reset();
         entry.last = true;
         if (decode_ && !Decode(nullptr, entry)) return false;
-        if (prepare_)
-            for (ff::FramePtr& picture : entry.pictures) prepare_(picture.get());
         Push(std::move(entry));
         return false;
     }
     if (decode_ && entry.packet->stream_index == source_.videoIndex && !Decode(entry.packet.get(), entry))
         return false;
-    if (prepare_)
-        for (ff::FramePtr& picture : entry.pictures) prepare_(picture.get());
     return Push(std::move(entry));
 }
 
@@ -92,8 +88,11 @@ bool VideoReadAhead::Decode(const AVPacket* pkt, DecodedPacket& entry) {
     }
 }
 
-// Waits for room in the queue. False when stopped.
+// Prepares the entry's pictures, then waits for room in the queue. False
+// when stopped.
 bool VideoReadAhead::Push(DecodedPacket&& entry) {
+    if (prepare_)
+        for (ff::FramePtr& picture : entry.pictures) prepare_(picture.get());
     {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || queue_.size() < depth_; });

@@ -2,7 +2,6 @@
 
 extern "C" {
 #include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
 }
 
 #include <algorithm>
@@ -36,12 +35,6 @@ AVRational RateTimeBase(double fps) {
 }
 
 }  // namespace
-
-void MjpegWriter::OutputClose::operator()(AVFormatContext* oc) const {
-    if (!oc) return;
-    if (oc->pb && !(oc->oformat->flags & AVFMT_NOFILE)) avio_closep(&oc->pb);
-    avformat_free_context(oc);
-}
 
 MjpegWriter::~MjpegWriter() {
     Close();
@@ -165,23 +158,8 @@ bool MjpegWriter::Queue(AVFrame* frame) {
 bool MjpegWriter::ConvertWithScaler(const uint8_t* const src[], const int srcStride[], AVPixelFormat format,
                                     int srcRange, AVFrame* out) {
     if (!scaler_ || scalerFormat_ != format || scalerRange_ != srcRange) {
-        scaler_.reset(sws_alloc_context());
-        SwsContext* s = scaler_.get();
-        if (!s) return false;
-        av_opt_set_int(s, "srcw", width_, 0);
-        av_opt_set_int(s, "srch", height_, 0);
-        av_opt_set_pixel_fmt(s, "src_format", format, 0);
-        av_opt_set_int(s, "src_range", srcRange, 0);
-        av_opt_set_int(s, "dstw", width_, 0);
-        av_opt_set_int(s, "dsth", height_, 0);
-        av_opt_set_pixel_fmt(s, "dst_format", AV_PIX_FMT_YUVJ420P, 0);
-        av_opt_set_int(s, "dst_range", 1, 0);
-        av_opt_set_int(s, "sws_flags", SWS_BICUBIC, 0);
-        av_opt_set_int(s, "threads", 0, 0);  // slices over every core
-        if (sws_init_context(s, nullptr, nullptr) < 0) {
-            scaler_.reset();
-            return false;
-        }
+        scaler_ = ff::MakeScaler(width_, height_, format, srcRange, width_, height_, AV_PIX_FMT_YUVJ420P, 1);
+        if (!scaler_) return false;
         scalerFormat_ = format;
         scalerRange_ = srcRange;
     }

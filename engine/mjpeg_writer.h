@@ -24,7 +24,6 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
 }
 
 #include "audio/ffmpeg_util.h"
@@ -66,14 +65,6 @@ public:
     int Accepted() const { return accepted_; }
 
 private:
-    struct OutputClose {
-        void operator()(AVFormatContext* oc) const;
-    };
-    struct ScalerFree {
-        void operator()(SwsContext* s) const { sws_freeContext(s); }
-    };
-    using ScalerPtr = std::unique_ptr<SwsContext, ScalerFree>;
-
     AVFrame* TakeFreeFrame();
     bool Queue(AVFrame* frame);
     void EncodeLoop();
@@ -84,12 +75,12 @@ private:
     void StopThread();
     void Reset();
 
-    std::unique_ptr<AVFormatContext, OutputClose> output_;
+    ff::OutputPtr output_;
     jpeg::Encoder encoder_;
     AVRational timeBase_{0, 1};
     AVStream* stream_ = nullptr;
     ff::PacketPtr packet_;
-    ScalerPtr scaler_;
+    ff::ScalerPtr scaler_;
     AVPixelFormat scalerFormat_ = AV_PIX_FMT_NONE;
     int scalerRange_ = -1;
     int width_ = 0;

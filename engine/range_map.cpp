@@ -35,8 +35,6 @@ void TableRow(const uint8_t* s, uint8_t* d, int from, int width, const uint8_t* 
     for (int x = from; x < width; ++x) d[x] = table[s[x]];
 }
 
-#if defined(__SSE2__)
-
 // Each mapping as integer arithmetic on 16-bit lanes:
 //   x = min(max(v, lo), lo + span) - lo                    (in 8 bits)
 //   y = ((((x << shift) + add) * mul) >> (16 + down)) + bias
@@ -51,6 +49,8 @@ constexpr Fixed kWidenLuma{16, 219, 8, 108, 9539, 5, 0};
 constexpr Fixed kWidenChroma{15, 225, 2, 119, 18651, 0, -34};
 constexpr Fixed kNarrowLuma{0, 255, 0, 46, 56281, 0, -23};
 constexpr Fixed kNarrowChroma{0, 255, 0, 90, 57569, 0, -63};
+
+#if defined(__SSE2__)
 
 template <const Fixed& F>
 inline __m128i MapLanes(__m128i x16) {
@@ -95,6 +95,21 @@ void TablePlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, 
 
 #endif
 
+// One plane through a mapping: the SSE2 form of the luma or chroma map, or
+// the table.
+template <const Fixed& Luma, const Fixed& Chroma>
+void MapPlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height, bool chroma,
+              const uint8_t* table) {
+#if defined(__SSE2__)
+    if (chroma)
+        MapPlaneSse2<Chroma>(src, srcStride, dst, dstStride, width, height, table);
+    else
+        MapPlaneSse2<Luma>(src, srcStride, dst, dstStride, width, height, table);
+#else
+    TablePlane(src, srcStride, dst, dstStride, width, height, table);
+#endif
+}
+
 }  // namespace
 
 uint8_t WidenValue(uint8_t v, bool chroma) {
@@ -107,26 +122,12 @@ uint8_t NarrowValue(uint8_t v, bool chroma) {
 
 void WidenPlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
                 bool chroma) {
-    const uint8_t* table = Tables().widen[chroma ? 1 : 0];
-#if defined(__SSE2__)
-    if (chroma)
-        MapPlaneSse2<kWidenChroma>(src, srcStride, dst, dstStride, width, height, table);
-    else
-        MapPlaneSse2<kWidenLuma>(src, srcStride, dst, dstStride, width, height, table);
-#else
-    TablePlane(src, srcStride, dst, dstStride, width, height, table);
-#endif
+    MapPlane<kWidenLuma, kWidenChroma>(src, srcStride, dst, dstStride, width, height, chroma,
+                                       Tables().widen[chroma ? 1 : 0]);
 }
 
 void NarrowPlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
                  bool chroma) {
-    const uint8_t* table = Tables().narrow[chroma ? 1 : 0];
-#if defined(__SSE2__)
-    if (chroma)
-        MapPlaneSse2<kNarrowChroma>(src, srcStride, dst, dstStride, width, height, table);
-    else
-        MapPlaneSse2<kNarrowLuma>(src, srcStride, dst, dstStride, width, height, table);
-#else
-    TablePlane(src, srcStride, dst, dstStride, width, height, table);
-#endif
+    MapPlane<kNarrowLuma, kNarrowChroma>(src, srcStride, dst, dstStride, width, height, chroma,
+                                         Tables().narrow[chroma ? 1 : 0]);
 }

@@ -19,20 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Hex digits, with '#' comment lines and white space ignored.
-Bytes FromHex(const std::string& path) {
-    std::ifstream in(path);
-    std::string line, digits;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '#') continue;
-        for (char c : line)
-            if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-    }
-    Bytes out;
-    for (size_t i = 0; i + 1 < digits.size(); i += 2) out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
 void Replay(const std::string& name, const Bytes& b) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(avi::ExerciseFrameReading(b.data(), b.size()));
@@ -74,7 +60,7 @@ TEST(CorpusReplay, FoundInputsReadCleanly) {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(corpus)) {
         if (entry.path().extension() != ".hex") continue;
-        Replay(entry.path().filename().string(), FromHex(entry.path().string()));
+        Replay(entry.path().filename().string(), testmedia::ReadHexFile(entry.path().string()));
         ++count;
     }
     EXPECT_GT(count, 0) << "no .hex input in " << corpus;

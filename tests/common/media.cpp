@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace testmedia {
@@ -165,6 +167,20 @@ bool Exists(const std::string& path) {
 long long FileSize(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+std::vector<std::uint8_t> ReadHexFile(const std::string& path) {
+    std::ifstream in(path);
+    std::string line, digits;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == '#') continue;
+        for (char c : line)
+            if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
+    }
+    std::vector<std::uint8_t> out;
+    for (size_t i = 0; i + 1 < digits.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    return out;
 }
 
 }  // namespace testmedia

@@ -69,4 +69,8 @@ std::string Sha256(const std::string& path);
 bool Exists(const std::string& path);
 long long FileSize(const std::string& path);
 
+// The bytes of a text file of hex digits ('#' comment lines and white space
+// ignored): the form in which the fuzzers' inputs are kept.
+std::vector<std::uint8_t> ReadHexFile(const std::string& path);
+
 }  // namespace testmedia

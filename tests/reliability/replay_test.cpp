@@ -17,21 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Hex digits, with '#' comment lines and white space ignored.
-std::vector<std::uint8_t> FromHex(const std::string& path) {
-    std::ifstream in(path);
-    std::string line, digits;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '#') continue;
-        for (char c : line)
-            if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-    }
-    std::vector<std::uint8_t> out;
-    for (size_t i = 0; i + 1 < digits.size(); i += 2)
-        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
 std::vector<fs::path> Corpus(const std::string& prefix) {
     std::vector<fs::path> files;
     for (const auto& e : fs::directory_iterator(fs::path(AMBRELO_SOURCE_DIR) / "tests/reliability/corpus"))
@@ -45,7 +30,7 @@ TEST(Replay, WavHeaderInputs) {
     ASSERT_FALSE(files.empty());
     for (const fs::path& p : files) {
         SCOPED_TRACE(p.filename().string());
-        const auto bytes = FromHex(p.string());
+        const auto bytes = testmedia::ReadHexFile(p.string());
         EXPECT_TRUE(CheckWavHeader(bytes.data(), bytes.size()));
     }
 }
@@ -56,7 +41,7 @@ TEST(Replay, ProbeInputs) {
     testmedia::TempDir dir;
     for (const fs::path& p : files) {
         SCOPED_TRACE(p.filename().string());
-        const auto bytes = FromHex(p.string());
+        const auto bytes = testmedia::ReadHexFile(p.string());
         const std::string file = dir.File(p.stem().string());
         std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                      static_cast<std::streamsize>(bytes.size()));
